@@ -1,0 +1,61 @@
+# The two commands a newcomer needs:
+#   make run    installs what is missing, builds, and starts Kelpo
+#   make test   installs what is missing, builds (with sanitizers), and runs every test
+# A second run only rebuilds what changed.
+
+BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev \
+              libgtest-dev libgmock-dev
+RUN_PKGS   := xdg-utils x11-utils
+TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils imagemagick xauth
+JOBS       ?= $(shell nproc)
+SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+DEV_DIR  := build/dev
+TEST_DIR := build/test
+
+.PHONY: run test build build-test deps deps-test bench format clean
+
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(BUILD_PKGS) $(RUN_PKGS))
+
+deps-test: deps
+	$(call install_missing,$(TEST_PKGS))
+
+$(DEV_DIR)/CMakeCache.txt:
+	cmake -S . -B $(DEV_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELPO_TESTS=OFF
+
+$(TEST_DIR)/CMakeCache.txt:
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKELPO_SANITIZE=ON
+
+build: deps $(DEV_DIR)/CMakeCache.txt
+	cmake --build $(DEV_DIR) -j $(JOBS) --target kelpo minimal_window
+
+build-test: deps-test $(TEST_DIR)/CMakeCache.txt
+	cmake --build $(TEST_DIR) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "Kelpo needs a graphical display; none is set. Run it under a virtual display with: xvfb-run -a $(DEV_DIR)/kelpo"; \
+	  exit 1; \
+	fi
+	$(DEV_DIR)/kelpo $(ARGS)
+
+test: build-test
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	bench/startup.sh $(DEV_DIR)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,26 @@
+#pragma once
+// Typing keys into the foreground window. Keys are given in the brace notation
+// ("{TAB 3}", "+{TAB}", "{HOME}", "{+}" for a literal plus, and plain text).
+#include <QString>
+
+namespace kelpo {
+
+enum class SendResult {
+    Ok,
+    InvalidNotation, // the key string could not be parsed; nothing was typed
+    Untypeable,      // a character cannot be typed on this keyboard; nothing was typed
+    ModifierHeld,    // the user kept holding Shift, Ctrl or Alt; nothing was typed
+    Failed,          // the window system refused or vanished part-way
+};
+
+class KeySender {
+public:
+    virtual ~KeySender() = default;
+
+    // Types `keys` into the foreground window. With `wait`, returns only after the window
+    // system has delivered the keys and the target has read them. Anything other than Ok
+    // before the first key means nothing was typed.
+    virtual SendResult SendKeys(const QString& keys, bool wait) = 0;
+};
+
+} // namespace kelpo

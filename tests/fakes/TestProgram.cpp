@@ -1,0 +1,38 @@
+#include "TestProgram.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
+
+namespace kelpo {
+
+TestProgram::TestProgram() {
+    program.ProgramFolder = dir.path() + '/';
+    program.LibraryFolder = program.ProgramFolder + "Lib1/";
+    program.platform = fakes.Get();
+    program.SlotColors.fill(DefaultColor);
+}
+
+QString TestProgram::Path(const QString& name) const {
+    return program.ProgramFolder + name;
+}
+
+QString TestProgram::LibraryPath(const QString& name) const {
+    return program.LibraryFolder + name;
+}
+
+QByteArray TestProgram::ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void TestProgram::WriteAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(bytes);
+}
+
+} // namespace kelpo

@@ -1,0 +1,58 @@
+// The shared file rules: Windows-1252 text and positional, never-truncating data files.
+#include "TestProgram.h"
+#include "storage/Ansi.h"
+#include "storage/DataFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace kelpo;
+
+TEST(Ansi, EveryByteSurvivesARoundTrip) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    EXPECT_EQ(ToAnsi(FromAnsi(all)), all);
+}
+
+TEST(Ansi, MapsTheWindowsCharactersAndReplacesOthers) {
+    EXPECT_EQ(ToAnsi(QString::fromUtf8("€ŠœŸ")), QByteArray("\x80\x8A\x9C\x9F"));
+    EXPECT_EQ(FromAnsi(QByteArray("\xE9\xDF")), QString::fromUtf8("éß"));
+    EXPECT_EQ(ToAnsi(QString::fromUtf8("a☃b")), QByteArray("a?b"));
+    EXPECT_FALSE(IsAnsiText(QString::fromUtf8("Ω")));
+    EXPECT_TRUE(IsAnsiText(QString::fromUtf8("Ærø ß €")));
+}
+
+TEST(DataFile, CreatesPrivateFileAndNeverTruncates) {
+    TestProgram t;
+    const QString path = t.Path("x.dat");
+    {
+        DataFile file(path);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_EQ(file.Length(), 0);
+        EXPECT_TRUE(file.WriteAt(0, "0123456789"));
+    }
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              QFileDevice::Permissions());
+    {
+        DataFile file(path);
+        EXPECT_TRUE(file.WriteAt(2, "ab"));
+        EXPECT_TRUE(file.WriteAt(12, "Z"));
+    }
+    EXPECT_EQ(TestProgram::ReadAll(path), QByteArray("01ab456789\0\0Z", 13));
+}
+
+TEST(DataFile, ReadOnlyFileIsMadeWritableAndShortReadsPad) {
+    TestProgram t;
+    const QString path = t.Path("ro.dat");
+    TestProgram::WriteAll(path, "abc");
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    DataFile file(path);
+    EXPECT_TRUE(file.WriteAt(3, "d"));
+    EXPECT_EQ(file.ReadPadded(2, 5), QByteArray("cd   "));
+    EXPECT_EQ(file.ReadAt(10, 5), QByteArray());
+    EXPECT_EQ(TrimRight("  a b  "), QByteArray("  a b"));
+    EXPECT_EQ(PadRight("ab", 4), QByteArray("ab  "));
+}
