@@ -11,5 +11,8 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
 void Pages::RefreshNames() {}
 void Pages::RefreshLibraryNames() {}
 void Pages::RefreshLibraryButtons() {}
+void Pages::Minimize() {
+    showMinimized();
+}
 
 } // namespace kelpo

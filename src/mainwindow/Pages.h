@@ -17,6 +17,8 @@ public:
     void RefreshLibraryNames();
     // Highlights the current library's button.
     void RefreshLibraryButtons();
+    // Minimises the main window (to the task bar or the tray, as the options say).
+    void Minimize();
 
 private:
     Program& program_;

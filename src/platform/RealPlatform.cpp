@@ -1,0 +1,21 @@
+#include "platform/RealPlatform.h"
+
+#include "platform/Browser.h"
+#include "platform/KeySender.h"
+#include "platform/Sound.h"
+#include "platform/TrayIcon.h"
+#include "platform/WindowSystem.h"
+
+namespace kelpo {
+
+// Each service is created here; a service not available on this system stays null and
+// the program does without it.
+RealPlatform::RealPlatform() {}
+
+RealPlatform::~RealPlatform() = default;
+
+Platform RealPlatform::Get() const {
+    return Platform{keys_.get(), windows_.get(), browser_.get(), sound_.get(), tray_.get()};
+}
+
+} // namespace kelpo
