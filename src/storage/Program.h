@@ -61,6 +61,10 @@ struct Program {
     Pages* pages = nullptr;
     DoIt* doIt = nullptr;
 
+    // Pauses (true) and resumes (false) the main window's one-second timer, so that an
+    // Auto Insert run keeps its target; empty while there is no main window.
+    std::function<void(bool paused)> pauseTimer;
+
     // Called once when a data file cannot be written (full disk, no rights), so the user
     // hears of it once; the program then goes on with what it has in memory.
     std::function<void(const QString& path)> onWriteFailed;
