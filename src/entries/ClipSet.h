@@ -1,0 +1,26 @@
+#pragma once
+// One entry of a library: its name and colour (kept in "Names.dat"), its bookmark, its
+// password and its 40 clips with their hide flags (kept in the entry files).
+#include "storage/Program.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace kelpo {
+
+struct ClipSet {
+    int Slot = 0;
+    QString Name;
+    std::uint32_t Color = DefaultColor;
+    QString Url;
+    QString Password; // plain; empty = no password
+    std::array<QString, ClipCount> Clips;
+    std::array<std::int16_t, ClipCount> Hidden{}; // 0 shown, 1 masked by stars
+};
+
+// The name an entry is stored and shown under: "Untitled" for an empty name field.
+QString StoredName(const QString& nameField);
+
+} // namespace kelpo
