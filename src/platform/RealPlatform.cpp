@@ -2,6 +2,7 @@
 
 #include "platform/Browser.h"
 #include "platform/KeySender.h"
+#include "platform/QtTrayIcon.h"
 #include "platform/Sound.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
@@ -10,7 +11,9 @@ namespace kelpo {
 
 // Each service is created here; a service not available on this system stays null and
 // the program does without it.
-RealPlatform::RealPlatform() {}
+RealPlatform::RealPlatform() {
+    tray_ = std::make_unique<QtTrayIcon>();
+}
 
 RealPlatform::~RealPlatform() = default;
 
