@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 
 namespace kelpo {
 
@@ -8,6 +9,10 @@ struct Program;
 void LaunchBrowser(Program& program);
 
 // Opens the help pages ("tutorial/1.htm" beside the program) in the browser.
+// CurrentUrl stays as it is. A missing help page opens nothing.
 void ShowHelpPage(Program& program);
+
+// Where the first help page lives: "tutorial/1.htm" in the program's own folder.
+QString HelpPagePath();
 
 } // namespace kelpo

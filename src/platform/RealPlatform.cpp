@@ -1,6 +1,8 @@
 #include "platform/RealPlatform.h"
 
 #include "platform/Browser.h"
+#include "platform/DesktopBrowser.h"
+#include "platform/DesktopSound.h"
 #include "platform/KeySender.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/Sound.h"
@@ -13,6 +15,8 @@ namespace kelpo {
 // the program does without it.
 RealPlatform::RealPlatform() {
     tray_ = std::make_unique<QtTrayIcon>();
+    browser_ = std::make_unique<DesktopBrowser>();
+    sound_ = std::make_unique<DesktopSound>();
 }
 
 RealPlatform::~RealPlatform() = default;
