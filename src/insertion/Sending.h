@@ -1,0 +1,92 @@
+#pragma once
+// Typing clips and key commands into the target window (normally the browser). Plain
+// functions over the program state and the platform interfaces, so the rules test
+// without a display; the insertion window supplies the few window actions they need.
+#include "platform/WindowSystem.h"
+
+#include <QString>
+#include <Qt>
+
+namespace kelpo {
+
+struct Program;
+
+// How long a send waits for the target to come to the foreground before typing nothing.
+inline constexpr int ForegroundTimeoutMs = 250;
+
+// What the senders need from the insertion window.
+class InsertionActions {
+public:
+    virtual ~InsertionActions() = default;
+    // Key handling of the insertion window: off while keys are being sent.
+    virtual void SetKeyHandling(bool on) = 0;
+    // "Minimize Kelpo ": hide the insertion window and minimise the main window.
+    virtual void MinimizeProgram() = 0;
+    // "Minimize This": minimise the insertion window only.
+    virtual void MinimizeThis() = 0;
+    // Processes pending window events before going on.
+    virtual void ProcessEvents() = 0;
+};
+
+// A clip after its repeat count was taken off, and the closing part of the key braces.
+struct RepeatSplit {
+    QString clip;   // the clip without a valid count
+    QString suffix; // " n}" for a valid count n (2-99), else " 1}"
+};
+
+// Takes a two-digit repeat count ("{Down}{05}") off a clip.
+RepeatSplit RepeatSuffix(const QString& clip);
+
+enum class ClipKind {
+    Text,     // typed literally
+    Command,  // a key of the command vocabulary
+    Minimize, // "{Minimize}": gets the program out of the way
+    StopAuto, // "{Stop Auto}": ends an Auto Insert run
+};
+
+// The kind of a clip whose repeat count was already taken off (letter case ignored).
+ClipKind ClassifyClip(const QString& clip);
+
+// The keys sent for a key command: "{Tab}" with " 1}" gives "{Tab 1}", "{Shift+Tab}"
+// gives "+{TAB 1}".
+QString CommandKeys(const QString& clip, const QString& suffix);
+
+// The target guard: false when there is no target, it is the desktop, or it has gone.
+bool TargetGuardPasses(Program& program);
+
+// Makes sure `target` is the foreground window, bringing it forward with a bounded wait.
+// True only when it is the foreground window on return.
+bool EnsureForeground(Program& program, WindowId target);
+
+// Sends a fixed key string (the navigation buttons) to the target: guarded, nothing typed
+// when the target does not come forward, not retried. True when the keys were sent.
+bool SendToTarget(Program& program, InsertionActions& actions, const QString& keys);
+
+// Sends one item with wait once `target` is the foreground window (brought forward when
+// needed); nothing is typed when it does not come. True when the keys were sent.
+bool SendGuarded(Program& program, WindowId target, const QString& keys);
+
+// The key string that types the text clip `clip` literally.
+QString TextKeys(const QString& clip);
+
+// Switches the insertion window's key handling off for its lifetime.
+class KeyHandlingOff {
+public:
+    explicit KeyHandlingOff(InsertionActions& actions) : actions_(actions) {
+        actions_.SetKeyHandling(false);
+    }
+    ~KeyHandlingOff() { actions_.SetKeyHandling(true); }
+    KeyHandlingOff(const KeyHandlingOff&) = delete;
+    KeyHandlingOff& operator=(const KeyHandlingOff&) = delete;
+
+private:
+    InsertionActions& actions_;
+};
+
+// A release of mouse button `button` over clip row `row`: the left button overwrites the
+// focused field and moves on with Tab, any other button appends; key commands are sent as
+// keys. A failed text sequence is sent once more from its start; a second failure gives
+// up. True when something was typed (or the clip's action performed).
+bool ClipClick(Program& program, InsertionActions& actions, int row, Qt::MouseButton button);
+
+} // namespace kelpo
