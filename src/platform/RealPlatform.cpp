@@ -8,6 +8,9 @@
 #include "platform/Sound.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
+#include "platform/x11/X11WindowSystem.h"
+
+#include <QGuiApplication>
 
 namespace kelpo {
 
@@ -17,6 +20,11 @@ RealPlatform::RealPlatform() {
     tray_ = std::make_unique<QtTrayIcon>();
     browser_ = std::make_unique<DesktopBrowser>();
     sound_ = std::make_unique<DesktopSound>();
+    // The X11 services only when Qt itself runs on X11: on another platform (offscreen,
+    // Wayland) their windows would not be the program's.
+    if (!qGuiApp || QGuiApplication::platformName() == u"xcb") {
+        windows_ = X11WindowSystem::Create();
+    }
 }
 
 RealPlatform::~RealPlatform() = default;
