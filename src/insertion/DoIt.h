@@ -1,16 +1,34 @@
 #pragma once
 // The insertion window: the clips of the entry in use, typed into the target on a click.
+// It stays on top and never takes the keyboard focus, so the browser keeps it while the
+// user clicks here.
+#include "insertion/Sending.h"
+
 #include <QString>
 #include <QWidget>
+
+#include <array>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollBar;
 
 namespace kelpo {
 
 struct Program;
+class ClipRow;
+class ReleaseButton;
 
-class DoIt : public QWidget {
+inline constexpr int InsertionRowTwips = 288; // rows are this far apart
+inline constexpr int InsertionVisibleRows = 23;
+inline constexpr int InsertionFirstRows = 15; // rows that exist before AddInsertionRows
+
+class DoIt : public QWidget, public InsertionActions {
     Q_OBJECT
 public:
     explicit DoIt(Program& program, QWidget* parent = nullptr);
+    ~DoIt() override;
 
     // Row `row` (0-39) masks its clip with stars when `hidden`.
     void SetRowHidden(int row, bool hidden);
@@ -19,9 +37,78 @@ public:
     void SetRowClip(int row, const QString& clip);
     // Shows the window in place of the main window.
     void ShowForUse();
+    // The quick-help panel, shown only while an entry is being tested.
+    void SetQuickHelpVisible(bool visible);
+
+    bool KeyHandling() const { return keyHandling_; }
+
+    // What the senders need from this window.
+    void SetKeyHandling(bool on) override;
+    void MinimizeProgram() override;
+    void MinimizeThis() override;
+    void ProcessEvents() override;
+
+    // Handlers, callable directly with made-up arguments.
+    void Names_MouseUp(int index, Qt::MouseButton button);
+    void LeftBtn_MouseUp();
+    void RightBtn_MouseUp();
+    void ClickBtn_MouseUp();
+    void AutoBtn_MouseUp();
+    void UsePageBtn_MouseUp();
+    void MinimizeBtn2_MouseUp();
+    void MinimizeBtn_MouseUp();
+    void EditBtn_MouseUp();
+    void UseScroll_Change(int value);
+    void Holdfocus_GotFocus();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildWindow();
+    ClipRow* MakeRow(int index);
+    void AddInsertionRows();
+    ReleaseButton* MakeButton(const QString& name, const QString& caption);
+    void ShowCaption(int row);
+    void FocusHoldfocus();
+    void ScheduleResizeRule(bool focusArrives);
+    void ApplyResizeRule();
+    // Runs a sending action unless one is already running (events are processed while
+    // keys are sent, and a second click must not interleave its keys with the first).
+    template <typename Action> void Sending(Action action);
+
     Program& program_;
+    bool keyHandling_ = true;
+    bool sending_ = false;
+    bool resizeRulePending_ = false;
+    bool focusPending_ = false;
+
+    std::array<ClipRow*, 40> names_{};
+    std::array<QWidget*, 40> hideOption_{};
+    std::array<QString, 40> rowClips_;
+    std::array<bool, 40> rowHidden_{};
+
+    QWidget* holdfocus_ = nullptr;
+    QFrame* useOuterFrame_ = nullptr;
+    QWidget* useInnerFrame_ = nullptr;
+    QScrollBar* useScroll_ = nullptr;
+    QFrame* useControlFrame_ = nullptr;
+    ReleaseButton* usePageBtn_ = nullptr;
+    ReleaseButton* minimizeBtn2_ = nullptr;
+    ReleaseButton* editBtn_ = nullptr;
+    ReleaseButton* autoBtn_ = nullptr;
+    ReleaseButton* leftBtn_ = nullptr;
+    ReleaseButton* rightBtn_ = nullptr;
+    ReleaseButton* clickBtn_ = nullptr;
+    ReleaseButton* minimizeBtn_ = nullptr;
+    QFrame* helpFrame_ = nullptr;
+    QLabel* helpLabel_ = nullptr;
 };
 
 } // namespace kelpo
