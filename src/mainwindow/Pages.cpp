@@ -1,18 +1,791 @@
 #include "mainwindow/Pages.h"
 
+#include "entries/EditEntry.h"
+#include "insertion/BrowserLaunch.h"
+#include "insertion/DoIt.h"
+#include "insertion/OpenEntry.h"
+#include "mainwindow/AboutForm.h"
+#include "mainwindow/Colors.h"
+#include "mainwindow/Notes.h"
+#include "mainwindow/Twips.h"
+#include "platform/TrayIcon.h"
+#include "storage/Names.h"
+#include "storage/Options.h"
 #include "storage/Program.h"
+#include "storage/Settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
 
 namespace kelpo {
 
-Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
-    setObjectName("Pages");
+namespace L = PagesLayout;
+
+namespace {
+
+const QString QuickHelpTitle = QStringLiteral("Kelpo Quick Help");
+const QString QuickHelpText = QStringLiteral("Displays help for the item that the mouse is over.");
+const QString QuickHelpOffTitle =
+    QStringLiteral("Quick Help can be turned on from the Options dialog.");
+
+int VbButton(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
 }
 
-void Pages::RefreshNames() {}
-void Pages::RefreshLibraryNames() {}
-void Pages::RefreshLibraryButtons() {}
+int VbShift(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+// A caption shown as typed: '&' would otherwise mark a keyboard shortcut.
+QString PlainCaption(const QString& text) {
+    QString caption = text;
+    return caption.replace('&', QStringLiteral("&&"));
+}
+
+void SetBackground(QWidget* widget, const QColor& back, const QColor& text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, back);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+}
+
+// The mark beside the name clicked last: an arrow pointing at the name.
+QPixmap PointerPixmap(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double s = size / 32.0;
+    QPainterPath arrow;
+    arrow.moveTo(5 * s, 16 * s);
+    arrow.lineTo(15 * s, 8 * s);
+    arrow.lineTo(15 * s, 13 * s);
+    arrow.lineTo(27 * s, 13 * s);
+    arrow.lineTo(27 * s, 19 * s);
+    arrow.lineTo(15 * s, 19 * s);
+    arrow.lineTo(15 * s, 24 * s);
+    arrow.closeSubpath();
+    painter.setPen(QPen(QColor(90, 0, 0), 1.2 * s));
+    painter.setBrush(QColor(200, 30, 30));
+    painter.drawPath(arrow);
+    return pixmap;
+}
+
+} // namespace
+
+Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
+    setObjectName("Pages");
+    program_.pages = this;
+    BuildWindow();
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer1_->setInterval(1000);
+    connect(timer1_, &QTimer::timeout, this, &Pages::Timer1_Timer);
+    timer1_->start();
+    program_.pauseTimer = [this](bool paused) {
+        if (paused)
+            timer1_->stop();
+        else
+            timer1_->start();
+    };
+
+    // Follow the foreground window as it changes, not only once a second.
+    if (program_.platform.windows)
+        program_.platform.windows->SetForegroundChangedHandler(
+            [this](WindowId window) { NoteForeground(window); });
+
+    if (TrayIcon* tray = program_.platform.tray) {
+        tray->onLeftClick = [this] {
+            // Only a window that is away (in the tray or minimised) comes back this way.
+            if ((isVisible() && !isMinimized()) || mnuPopup_->isVisible())
+                return;
+            RestoreFromTray();
+        };
+        tray->onRightClick = [this] {
+            if ((isVisible() && !isMinimized()) || mnuPopup_->isVisible())
+                return;
+            mnuPopup_->popup(QCursor::pos());
+        };
+        tray->onAvailable = [this] { TrayAppeared(); };
+        tray->IsAvailable(); // starts the tray's watch for a tray host
+    }
+
+    RefreshLibraryNames();
+    RefreshLibraryButtons();
+    RefreshNames();
+    ApplyQuickHelpState();
+}
+
+Pages::~Pages() {
+    if (program_.platform.windows)
+        program_.platform.windows->SetForegroundChangedHandler({});
+    if (TrayIcon* tray = program_.platform.tray) {
+        tray->Hide();
+        tray->onLeftClick = nullptr;
+        tray->onRightClick = nullptr;
+        tray->onAvailable = nullptr;
+    }
+    if (program_.pages == this) {
+        program_.pages = nullptr;
+        program_.pauseTimer = nullptr;
+    }
+}
+
+void Pages::BuildWindow() {
+    const QIcon icon(QStringLiteral(":/kelpo/kelpo.png"));
+    if (!icon.isNull())
+        setWindowIcon(icon);
+    setFixedSize(TwipsToPixels(L::WindowWidth, this), TwipsToPixels(L::WindowHeight, this));
+
+    holdfocus_ = new QWidget(this);
+    holdfocus_->setObjectName("Holdfocus");
+    holdfocus_->setFocusPolicy(Qt::StrongFocus);
+    holdfocus_->setGeometry(0, 0, 0, 0);
+
+    for (int i = 0; i < SlotCount; ++i) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("Pagenames_%1").arg(i));
+        label->setProperty("index", i);
+        label->setTextFormat(Qt::PlainText);
+        label->setAutoFillBackground(true);
+        label->setIndent(TwipsToPixels(45, this));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        if (i < VisibleNameCount) {
+            const int left = L::Margin + (i / L::RowsPerColumn) * L::ColumnPitch;
+            const int top = L::Margin + (i % L::RowsPerColumn) * L::RowPitch;
+            label->setGeometry(TwipsRect(left, top, L::NameWidth, L::NameHeight, this));
+            auto* edit = new QPushButton(QStringLiteral("Edit"), this);
+            edit->setObjectName(QStringLiteral("UseBtn_%1").arg(i));
+            edit->setProperty("index", i);
+            edit->setFocusPolicy(Qt::NoFocus);
+            edit->setGeometry(
+                TwipsRect(left + L::EditOffset, top, L::EditWidth, L::NameHeight, this));
+            edit->setAccessibleDescription(QStringLiteral("Edit entry %1").arg(i + 1));
+            connect(edit, &QPushButton::clicked, this,
+                    [this, i] { UseBtn_MouseUp(i, 1, 0, 0, 0); });
+            Watch(edit, Control::Edit, i);
+            useBtn_[i] = edit;
+        } else {
+            // The editor's test slot has a label too, out of sight below the window.
+            label->setGeometry(
+                TwipsRect(L::Margin, L::TestSlotTop, L::NameWidth, L::NameHeight, this));
+        }
+        Watch(label, Control::Name, i);
+        pagenames_[i] = label;
+    }
+
+    pointer_ = new QLabel(this);
+    pointer_->setObjectName("Pointer");
+    pointer_->setAccessibleName(QStringLiteral("Entry in use"));
+    const int pointerPixels = TwipsToPixels(L::PointerSize, this);
+    pointer_->setPixmap(PointerPixmap(pointerPixels));
+    pointer_->resize(pointerPixels, pointerPixels);
+    pointer_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    pointer_->hide();
+
+    libraryFrame_ = new QFrame(this);
+    libraryFrame_->setObjectName("LibraryFrame");
+    libraryFrame_->setGeometry(
+        TwipsRect(L::LibraryLeft, L::Margin, L::LibraryWidth, L::GridHeight, this));
+    for (int k = 0; k < LibraryButtonCount; ++k) {
+        auto* button = new QPushButton(libraryFrame_);
+        button->setObjectName(QStringLiteral("LibraryBtn_%1").arg(k));
+        button->setProperty("index", k);
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(
+            TwipsRect(0, k * L::LibraryPitch, L::LibraryWidth, L::LibraryHeight, this));
+        button->setAccessibleDescription(QStringLiteral("Library %1").arg(k + 1));
+        // Mouse presses switch at once (eventFilter); this serves the keyboard and
+        // assistive technology.
+        connect(button, &QPushButton::clicked, this,
+                [this, k] { LibraryBtn_MouseDown(k, 1, 0, 0, 0); });
+        Watch(button, Control::Library, k);
+        libraryBtn_[k] = button;
+    }
+    libNames_ = new QLineEdit(libraryFrame_);
+    libNames_->setObjectName("LibNames");
+    libNames_->setMaxLength(13);
+    libNames_->setGeometry(libraryBtn_[0]->geometry());
+    libNames_->hide();
+
+    BuildPanels();
+    BuildBar();
+
+    mnuPopup_ = new QMenu(this);
+    mnuPopup_->setObjectName("mnuPopup");
+    QAction* close = mnuPopup_->addAction(QStringLiteral("Close Kelpo"));
+    close->setObjectName("MnuClose");
+    connect(close, &QAction::triggered, this, &Pages::MnuClose_Click);
+    QAction* cancel = mnuPopup_->addAction(QStringLiteral("Cancel"));
+    cancel->setObjectName("MnuCloseMenu");
+    connect(cancel, &QAction::triggered, this, &Pages::MnuCloseMenu_Click);
+}
+
+void Pages::BuildPanels() {
+    const int left = L::PanelLeft;
+    const int pad = 90;
+    const int inner = L::PanelWidth - 2 * pad;
+
+    notesFrame_ = new QFrame(this);
+    notesFrame_->setObjectName("NotesFrame");
+    notesFrame_->setFrameShape(QFrame::StyledPanel);
+    notesFrame_->setGeometry(TwipsRect(left, L::Margin, L::PanelWidth, L::NotesHeight, this));
+    auto* heading = new QLabel(QStringLiteral("Notes"), notesFrame_);
+    heading->setObjectName("NotesHeading");
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->setGeometry(TwipsRect(pad, pad, inner, 285, this));
+    notesText_ = new QLabel(notesFrame_);
+    notesText_->setObjectName("NotesText");
+    notesText_->setTextFormat(Qt::PlainText);
+    notesText_->setWordWrap(true);
+    notesText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    notesText_->setGeometry(TwipsRect(pad, pad + 330, inner, L::NotesHeight - 2 * pad - 330, this));
+
+    const QColor helpBack(255, 255, 225); // the light yellow of tooltips
+    helpFrame_ = new QFrame(this);
+    helpFrame_->setObjectName("HelpFrame");
+    helpFrame_->setFrameShape(QFrame::StyledPanel);
+    helpFrame_->setAutoFillBackground(true);
+    SetBackground(helpFrame_, helpBack, Qt::black);
+    helpFrame_->setGeometry(TwipsRect(left, L::HelpTop, L::PanelWidth, L::HelpHeight, this));
+    helpLabel_[0] = new QLabel(QuickHelpTitle, helpFrame_);
+    helpLabel_[0]->setObjectName("HelpLabel_0");
+    helpLabel_[0]->setFont(bold);
+    helpLabel_[0]->setWordWrap(true);
+    helpLabel_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    helpLabel_[0]->setGeometry(TwipsRect(pad, pad, inner, 570, this));
+    helpLabel_[1] = new QLabel(QuickHelpText, helpFrame_);
+    helpLabel_[1]->setObjectName("HelpLabel_1");
+    helpLabel_[1]->setTextFormat(Qt::PlainText);
+    helpLabel_[1]->setWordWrap(true);
+    helpLabel_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    helpLabel_[1]->setGeometry(
+        TwipsRect(pad, pad + 600, inner, L::HelpHeight - 2 * pad - 600, this));
+
+    minimizeBtn_ = new QCheckBox(QStringLiteral("Minimize"), helpFrame_);
+    minimizeBtn_->setObjectName("MinimizeBtn");
+    minimizeBtn_->setFocusPolicy(Qt::NoFocus);
+    minimizeBtn_->setGeometry(TwipsRect(pad, pad + 600, inner, 330, this));
+    connect(minimizeBtn_, &QCheckBox::clicked, this, [this] { MinimizeBtn_MouseUp(1, 0, 0, 0); });
+    Watch(minimizeBtn_, Control::Minimize);
+    minimizeBtn_->hide();
+
+    // Covers the help panel while an entry or a library is dragged.
+    trashFrame_ = new QFrame(this);
+    trashFrame_->setObjectName("TrashFrame");
+    trashFrame_->setFrameShape(QFrame::StyledPanel);
+    trashFrame_->setAutoFillBackground(true);
+    trashFrame_->setGeometry(helpFrame_->geometry());
+    auto* trash = new QLabel(QStringLiteral("Drop Here to Erase"), trashFrame_);
+    trash->setObjectName("Trashlabel");
+    trash->setAlignment(Qt::AlignCenter);
+    trash->setFont(bold);
+    trash->setGeometry(trashFrame_->rect());
+    trashFrame_->hide();
+}
+
+void Pages::BuildBar() {
+    picture2_ = new QFrame(this);
+    picture2_->setObjectName("Picture2");
+    picture2_->setFrameShape(QFrame::HLine);
+    picture2_->setFrameShape(QFrame::NoFrame);
+    picture2_->setAutoFillBackground(true);
+    SetBackground(picture2_, palette().color(QPalette::Mid).lighter(130), Qt::black);
+    picture2_->setGeometry(TwipsRect(0, L::BarTop, L::WindowWidth, L::BarHeight, this));
+
+    const int top = (L::BarHeight - L::BarButtonHeight) / 2;
+    const int gap = (L::PanelWidth - 3 * L::BarButtonWidth) / 2;
+    auto make = [&](const char* name, const QString& caption, int n) {
+        auto* button = new QPushButton(caption, picture2_);
+        button->setObjectName(name);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setGeometry(TwipsRect(L::PanelLeft + n * (L::BarButtonWidth + gap), top,
+                                      L::BarButtonWidth, L::BarButtonHeight, this));
+        return button;
+    };
+    optionBtn_ = make("OptionBtn", QStringLiteral("Options"), 0);
+    upgradeBtn_ = make("UpgradeBtn", QStringLiteral("Upgrades"), 1);
+    command1_ = make("Command1", QStringLiteral("Help"), 2);
+    connect(optionBtn_, &QPushButton::clicked, this, [this] { OptionBtn_MouseUp(1, 0, 0, 0); });
+    connect(upgradeBtn_, &QPushButton::clicked, this, [this] { UpgradeBtn_MouseUp(1, 0, 0, 0); });
+    connect(command1_, &QPushButton::clicked, this, &Pages::Command1_Click);
+    Watch(optionBtn_, Control::Option);
+    Watch(upgradeBtn_, Control::Upgrade);
+}
+
+void Pages::Watch(QWidget* widget, Control control, int index) {
+    controls_.insert(widget, {control, index});
+    widget->installEventFilter(this);
+}
+
+QLabel* Pages::NameLabel(int slot) const {
+    return slot >= 0 && slot < SlotCount ? pagenames_[slot] : nullptr;
+}
+
+QWidget* Pages::Holdfocus() const {
+    return holdfocus_;
+}
+
+void Pages::FocusHoldfocus() {
+    holdfocus_->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- What the window shows ----
+
+void Pages::RefreshNames() {
+    // The names may have changed under a highlight; it would mark the wrong entry.
+    search_.Clear();
+    for (int i = 0; i < SlotCount; ++i) {
+        QLabel* label = pagenames_[i];
+        const QString& name = program_.SlotNames[i];
+        label->setText(name);
+        label->setAccessibleName(name.isEmpty() ? QStringLiteral("Empty slot") : name);
+        if (name.isEmpty())
+            label->unsetCursor();
+        else
+            label->setCursor(Qt::PointingHandCursor);
+        ShowSlotColors(i);
+    }
+}
+
+void Pages::RefreshLibraryNames() {
+    for (int k = 0; k < LibraryButtonCount; ++k) {
+        const QString& name = program_.LibraryNames[k];
+        libraryBtn_[k]->setText(PlainCaption(name));
+        libraryBtn_[k]->setAccessibleName(name.isEmpty() ? QStringLiteral("Unnamed library")
+                                                         : name);
+    }
+}
+
+void Pages::RefreshLibraryButtons() {
+    const int current = program_.settings.Library;
+    const QColor face = QApplication::palette(libraryBtn_[0]).color(QPalette::Button);
+    for (int k = 0; k < LibraryButtonCount; ++k) {
+        QPushButton* button = libraryBtn_[k];
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Button, k == current ? ColorFromBgr(CurrentLibraryColor) : face);
+        button->setPalette(palette);
+        button->setChecked(k == current);
+    }
+}
+
+void Pages::ShowSlotColors(int slot) {
+    // 0 is "no colour stored", shown white as the names file reads it.
+    const std::uint32_t color = program_.SlotColors[slot];
+    SetBackground(pagenames_[slot], ColorFromBgr(color ? color : DefaultColor), Qt::black);
+}
+
+void Pages::ShowSearchHighlight(int slot) {
+    const QPalette system = QApplication::palette();
+    SetBackground(pagenames_[slot], system.color(QPalette::Highlight),
+                  system.color(QPalette::HighlightedText));
+}
+
+void Pages::ApplyQuickHelpState() {
+    const bool off = program_.settings.QuickHelpOff == 1;
+    if (off) {
+        helpLabel_[0]->setText(QuickHelpOffTitle);
+        helpLabel_[1]->setText(QString());
+    } else if (helpLabel_[0]->text() == QuickHelpOffTitle) {
+        // Switched back on: say what the panel is for until the mouse shows it something.
+        helpLabel_[0]->setText(QuickHelpTitle);
+        helpLabel_[1]->setText(QuickHelpText);
+    }
+    minimizeBtn_->setVisible(off);
+}
+
+void Pages::PlacePointer(int slot) {
+    const QRect name = pagenames_[slot]->geometry();
+    pointer_->move(name.right() + 1 - pointer_->width(),
+                   name.top() - TwipsToPixels(program_.PressOffset, this));
+    pointer_->show();
+    pointer_->raise();
+}
+
+// ---- Handlers ----
+
+void Pages::LibraryBtn_MouseDown(int index, int button, int shift, float x, float y) {
+    (void)button;
+    (void)shift;
+    if (index < 0 || index >= LibraryButtonCount)
+        return;
+    FixColor();
+    pointer_->hide();
+    program_.settings.Library = static_cast<std::int16_t>(index);
+    SaveSettings(program_);
+    RefreshLibraryButtons();
+    FocusHoldfocus();
+    program_.LibraryFolder = LibraryFolderFor(program_, index);
+    LoadNames(program_);
+    RefreshNames();
+    downX_ = x;
+    downY_ = y;
+}
+
+void Pages::Pagenames_MouseUp(int index, int button, int shift, float x, float y) {
+    if (index < 0 || index >= SlotCount)
+        return;
+    program_.CurrentClips.fill(QString());
+    FixColor();
+    FocusHoldfocus();
+    if (program_.SlotNames[index].isEmpty())
+        return;
+    PlacePointer(index);
+    if (button == 2) {
+        // A right click opens the clips without going to the bookmark.
+        program_.SkipBookmark = 1;
+        Pagenames_MouseUp(index, 1, shift, x, y);
+        return;
+    }
+    program_.TestMode = 0;
+    LoadClipSetForUse(program_, index);
+}
+
+void Pages::UseBtn_MouseUp(int index, int button, int shift, float x, float y) {
+    (void)shift;
+    (void)x;
+    (void)y;
+    if (index < 0 || index >= VisibleNameCount)
+        return;
+    FocusHoldfocus();
+    FixColor();
+    PlacePointer(index);
+    if (button == 2) {
+        OpenNotes(program_, index);
+        return;
+    }
+    program_.EditSlot = index;
+    LoadClipSetForEdit(program_, index);
+}
+
+void Pages::Form_KeyPress(int keyAscii) {
+    if (libNames_->isVisible())
+        return; // the key belongs to the library-name editor
+    if (keyAscii == 27) {
+        MinimizeBtn_MouseUp(1, 0, 0, 0);
+        return;
+    }
+    if (keyAscii == 13) {
+        const int slot = search_.Highlighted();
+        if (slot >= 0)
+            Pagenames_MouseUp(slot, 1, 0, 0, 0);
+        return;
+    }
+    if (keyAscii <= 0 || keyAscii > 0xFFFF)
+        return;
+    const auto change = search_.Press(static_cast<char16_t>(keyAscii), program_.SlotNames);
+    if (change.restored >= 0)
+        ShowSlotColors(change.restored);
+    if (change.highlighted >= 0)
+        ShowSearchHighlight(change.highlighted);
+}
+
+void Pages::Form_KeyUp(int keyCode, int shift) {
+    (void)shift;
+    if (keyCode == 112) // F1
+        ShowHelpPage(program_);
+}
+
+void Pages::FixColor() {
+    const int slot = search_.Clear();
+    if (slot >= 0)
+        ShowSlotColors(slot);
+}
+
+void Pages::OptionBtn_MouseUp(int button, int shift, float x, float y) {
+    (void)button;
+    (void)shift;
+    (void)x;
+    (void)y;
+    FocusHoldfocus();
+    Options options(program_, this);
+    options.exec();
+}
+
+void Pages::UpgradeBtn_MouseUp(int button, int shift, float x, float y) {
+    (void)button;
+    (void)shift;
+    (void)x;
+    (void)y;
+    AboutForm about(program_, this);
+    // Bottom edges level, a little right of the main window's left edge.
+    const QRect main = frameGeometry();
+    const int frameHeight = about.height() + (frameGeometry().height() - height());
+    about.move(main.left() + TwipsToPixels(3550, this), main.bottom() + 1 - frameHeight);
+    FocusHoldfocus();
+    about.exec();
+    if (!isVisible())
+        show();
+    if (about.LinkUsed())
+        Minimize(); // the user went to the browser
+}
+
+void Pages::Command1_Click() {
+    FocusHoldfocus();
+    ShowHelpPage(program_);
+}
+
+void Pages::MinimizeBtn_MouseUp(int button, int shift, float x, float y) {
+    (void)button;
+    (void)shift;
+    (void)x;
+    (void)y;
+    FocusHoldfocus();
+    minimizeBtn_->setChecked(false);
+    Minimize();
+}
+
+void Pages::MnuClose_Click() {
+    if (program_.platform.tray)
+        program_.platform.tray->Hide();
+    program_.CloseRequested = true;
+}
+
+void Pages::MnuCloseMenu_Click() {
+    mnuPopup_->hide();
+}
+
+// ---- Minimising and the tray ----
+
+bool Pages::UseTray() const {
+    TrayIcon* tray = program_.platform.tray;
+    return program_.settings.MinimizeToTray == 1 && tray && tray->IsAvailable();
+}
+
 void Pages::Minimize() {
-    showMinimized();
+    FixColor();
+    if (UseTray())
+        GoToTray();
+    else
+        showMinimized();
+}
+
+void Pages::GoToTray() {
+    TrayIcon* tray = program_.platform.tray;
+    tray->Show();
+    if (!tray->IsVisible()) {
+        // No icon after all: the task bar is the only way back.
+        showMinimized();
+        return;
+    }
+    hide();
+}
+
+void Pages::RestoreFromTray() {
+    showNormal();
+    raise();
+    activateWindow();
+    if (program_.platform.tray)
+        program_.platform.tray->Hide();
+}
+
+void Pages::TrayAppeared() {
+    // Minimised to the task bar only for want of a tray: move there now.
+    if (isVisible() && isMinimized() && UseTray())
+        GoToTray();
+}
+
+void Pages::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    FixColor();
+    if (isMinimized()) {
+        // Minimised by the window manager's button: go on to the tray when so chosen.
+        // Hiding from inside the state change upsets some window managers; do it next.
+        if (UseTray())
+            QTimer::singleShot(0, this, [this] {
+                if (isVisible() && isMinimized() && UseTray())
+                    GoToTray();
+            });
+    } else if (program_.platform.tray && program_.platform.tray->IsVisible()) {
+        program_.platform.tray->Hide();
+    }
+}
+
+void Pages::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ApplyQuickHelpState();
+    // Shown by any means (a second start, the insertion window): the icon goes.
+    TrayIcon* tray = program_.platform.tray;
+    if (!isMinimized() && tray && tray->IsVisible())
+        tray->Hide();
+}
+
+void Pages::closeEvent(QCloseEvent* event) {
+    if (program_.settings.MinimizeToTray == 1) {
+        // With the tray chosen, the close box only puts the window away.
+        event->ignore();
+        Minimize();
+        return;
+    }
+    event->accept();
+    EndProgram();
+}
+
+void Pages::EndProgram() {
+    if (program_.platform.tray)
+        program_.platform.tray->Hide();
+    // Every change is on disk already; nothing to save. exit() also ends the event loop
+    // of a dialog that may be open.
+    QCoreApplication::exit(0);
+}
+
+// ---- The one-second tick ----
+
+bool Pages::TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left) {
+    if (!window->isVisible() || window->isMinimized() || window->isMaximized())
+        return false;
+    // Compared in pixels: the twips stored are whole pixels' worth only once we stored them.
+    const QPoint at = window->pos();
+    if (TwipsToPixels(top, window) == at.y() && TwipsToPixels(left, window) == at.x())
+        return false;
+    top = PixelsToTwips(at.y(), window);
+    left = PixelsToTwips(at.x(), window);
+    return true;
+}
+
+void Pages::Timer1_Timer() {
+    if (program_.CloseRequested) {
+        EndProgram();
+        return;
+    }
+    Settings& settings = program_.settings;
+    bool moved = TakePosition(this, settings.MainTop, settings.MainLeft);
+    if (QWidget* doIt = program_.doIt;
+        doIt && doIt->isVisible() && !doIt->isMinimized() && !doIt->isMaximized()) {
+        if (program_.platform.windows)
+            program_.platform.windows->KeepOnTop(doIt->winId());
+        moved = TakePosition(doIt, settings.InsertTop, settings.InsertLeft) || moved;
+    }
+    if (moved)
+        SaveSettings(program_);
+    if (program_.platform.windows)
+        NoteForeground(program_.platform.windows->ForegroundWindow());
+}
+
+void Pages::NoteForeground(WindowId window) {
+    // Keep the last foreign window: no window at all (a moment between two) is no target.
+    if (window == 0 || IsOwnWindow(window))
+        return;
+    program_.TargetWindow = window;
+}
+
+bool Pages::IsOwnWindow(WindowId window) const {
+    for (QWindow* own : QGuiApplication::allWindows())
+        if (own->handle() && own->winId() == window)
+            return true;
+    for (QWidget* own : QApplication::topLevelWidgets())
+        if (own->internalWinId() == window)
+            return true;
+    return false;
+}
+
+// ---- Events ----
+
+void Pages::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    Form_KeyPress(text.at(0).unicode());
+    event->accept();
+}
+
+void Pages::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && !event->isAutoRepeat()) {
+        Form_KeyUp(112, VbShift(event->modifiers()));
+        event->accept();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+bool Pages::eventFilter(QObject* watched, QEvent* event) {
+    const auto found = controls_.constFind(watched);
+    if (found == controls_.constEnd())
+        return QWidget::eventFilter(watched, event);
+    const auto [control, index] = found.value();
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    auto* widget = static_cast<QWidget*>(watched);
+    const int button = VbButton(mouse->button());
+    const int shift = VbShift(mouse->modifiers());
+    const QPoint at = mouse->position().toPoint();
+    const float x = float(PixelsToTwips(at.x(), this));
+    const float y = float(PixelsToTwips(at.y(), this));
+    const bool press = type == QEvent::MouseButtonPress;
+    const bool inside = widget->rect().contains(at);
+
+    switch (control) {
+    case Control::Library:
+        // Any button switches, on the press; Qt's own toggling is not wanted.
+        if (press)
+            LibraryBtn_MouseDown(index, button, shift, x, y);
+        return true;
+    case Control::Name:
+        if (press) {
+            downX_ = x;
+            downY_ = y;
+        } else if (inside) {
+            Pagenames_MouseUp(index, button, shift, x, y);
+        }
+        return true;
+    case Control::Edit:
+    case Control::Option:
+    case Control::Upgrade:
+    case Control::Minimize:
+        // The left button works through clicked(); the others act on release here.
+        if (mouse->button() == Qt::LeftButton)
+            return false;
+        if (press)
+            return true;
+        if (!inside)
+            return true;
+        if (control == Control::Edit)
+            UseBtn_MouseUp(index, button, shift, x, y);
+        else if (control == Control::Option)
+            OptionBtn_MouseUp(button, shift, x, y);
+        else if (control == Control::Upgrade)
+            UpgradeBtn_MouseUp(button, shift, x, y);
+        else
+            MinimizeBtn_MouseUp(button, shift, x, y);
+        return true;
+    }
+    return false;
 }
 
 } // namespace kelpo

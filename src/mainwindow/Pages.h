@@ -1,15 +1,65 @@
 #pragma once
 // The main window: library buttons, the 50 name slots, notes and quick help.
+#include "mainwindow/Search.h"
+#include "platform/WindowSystem.h"
+
+#include <QHash>
 #include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
 
 namespace kelpo {
 
 struct Program;
 
+// The layout, in twips.
+namespace PagesLayout {
+inline constexpr int Margin = 120;
+inline constexpr int ColumnPitch = 2700; // second name column, right of the first
+inline constexpr int RowPitch = 285;
+inline constexpr int NameWidth = 2040;
+inline constexpr int NameHeight = 270;
+inline constexpr int EditOffset = 2100; // Edit button, from the column's left edge
+inline constexpr int EditWidth = 540;
+inline constexpr int RowsPerColumn = 25;
+inline constexpr int GridHeight = RowsPerColumn * RowPitch;
+inline constexpr int LibraryLeft = Margin + 2 * ColumnPitch;
+inline constexpr int LibraryWidth = 1860;
+inline constexpr int LibraryPitch = 375; // 19 buttons as high as the 25 name rows
+inline constexpr int LibraryHeight = 360;
+inline constexpr int PanelLeft = LibraryLeft + LibraryWidth + Margin;
+inline constexpr int PanelWidth = 3000;
+inline constexpr int NotesHeight = 3000;
+inline constexpr int HelpTop = Margin + NotesHeight + Margin;
+inline constexpr int HelpHeight = Margin + GridHeight - HelpTop;
+inline constexpr int BarTop = Margin + GridHeight + Margin;
+inline constexpr int BarHeight = 540;
+inline constexpr int BarButtonWidth = 950;
+inline constexpr int BarButtonHeight = 360;
+inline constexpr int WindowWidth = PanelLeft + PanelWidth + Margin;
+inline constexpr int WindowHeight = BarTop + BarHeight;
+inline constexpr int PointerSize = 480;
+inline constexpr int TestSlotTop = WindowHeight + 600; // below the window, never seen
+} // namespace PagesLayout
+
+inline constexpr int VisibleNameCount = 50;
+inline constexpr int LibraryButtonCount = 19;
+
+// Mouse arguments of the handlers: button 1 left, 2 right, 4 middle; shift 1 Shift,
+// 2 Ctrl, 4 Alt; x and y in twips within the control.
 class Pages : public QWidget {
     Q_OBJECT
 public:
     explicit Pages(Program& program, QWidget* parent = nullptr);
+    ~Pages() override;
 
     // Shows SlotNames / SlotColors on the name labels.
     void RefreshNames();
@@ -19,9 +69,88 @@ public:
     void RefreshLibraryButtons();
     // Minimises the main window (to the task bar or the tray, as the options say).
     void Minimize();
+    // Brings the main window back in its normal state (from the tray or the task bar).
+    void RestoreFromTray();
+    // Shows the quick-help panel as QuickHelpOff says, with the Minimize box while it is off.
+    void ApplyQuickHelpState();
+
+    void LibraryBtn_MouseDown(int index, int button, int shift, float x, float y);
+    void Pagenames_MouseUp(int index, int button, int shift, float x, float y);
+    void UseBtn_MouseUp(int index, int button, int shift, float x, float y);
+    void Form_KeyPress(int keyAscii);
+    void Form_KeyUp(int keyCode, int shift);
+    void FixColor();
+    void OptionBtn_MouseUp(int button, int shift, float x, float y);
+    void UpgradeBtn_MouseUp(int button, int shift, float x, float y);
+    void Command1_Click();
+    void MinimizeBtn_MouseUp(int button, int shift, float x, float y);
+    void MnuClose_Click();
+    void MnuCloseMenu_Click();
+    void Timer1_Timer();
+
+    // The label of slot 0-50 (windows placed beside a name need its place).
+    QLabel* NameLabel(int slot) const;
+    QWidget* Holdfocus() const;
+    QMenu* PopupMenu() const { return mnuPopup_; }
+    // The slot highlighted by the first-letter search, or -1.
+    int SearchSlot() const { return search_.Highlighted(); }
+    // Where the last press on a name or library button was (a drag may follow).
+    float DownX() const { return downX_; }
+    float DownY() const { return downY_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    enum class Control { Name, Edit, Library, Option, Upgrade, Minimize };
+
+    void BuildWindow();
+    void BuildPanels();
+    void BuildBar();
+    void Watch(QWidget* widget, Control control, int index = 0);
+    void FocusHoldfocus();
+    void ShowSlotColors(int slot);
+    void ShowSearchHighlight(int slot);
+    void PlacePointer(int slot);
+    bool UseTray() const;
+    void GoToTray();
+    void EndProgram();
+    // Takes a moved window's place into the settings; true when it changed.
+    bool TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left);
+    void NoteForeground(WindowId window);
+    bool IsOwnWindow(WindowId window) const;
+    void TrayAppeared();
+
     Program& program_;
+    FirstLetterSearch search_;
+    float downX_ = 0;
+    float downY_ = 0;
+
+    std::array<QLabel*, 51> pagenames_{};
+    std::array<QPushButton*, VisibleNameCount> useBtn_{};
+    std::array<QPushButton*, LibraryButtonCount> libraryBtn_{};
+    QFrame* libraryFrame_ = nullptr;
+    QLineEdit* libNames_ = nullptr;
+    QLabel* pointer_ = nullptr;
+    QWidget* holdfocus_ = nullptr;
+    QFrame* notesFrame_ = nullptr;
+    QLabel* notesText_ = nullptr;
+    QFrame* helpFrame_ = nullptr;
+    std::array<QLabel*, 2> helpLabel_{};
+    QFrame* trashFrame_ = nullptr;
+    QCheckBox* minimizeBtn_ = nullptr;
+    QFrame* picture2_ = nullptr;
+    QPushButton* optionBtn_ = nullptr;
+    QPushButton* upgradeBtn_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QMenu* mnuPopup_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    QHash<QObject*, std::pair<Control, int>> controls_;
 };
 
 } // namespace kelpo
