@@ -1,0 +1,193 @@
+#include "insertion/GetPassword.h"
+
+#include "insertion/Delform.h"
+#include "mainwindow/Pages.h"
+#include "mainwindow/Twips.h"
+#include "platform/Sound.h"
+#include "storage/Program.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelpo {
+
+namespace {
+
+constexpr int ColumnPitchTwips = 2700;
+constexpr int NamesPerColumn = 25;
+
+QString UpperEachLetter(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        c = c.toUpper();
+    return out;
+}
+
+bool IsEnter(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+bool PasswordMatches(const QString& typed, const QString& stored) {
+    return UpperEachLetter(typed) == UpperEachLetter(stored);
+}
+
+QPoint PromptPosition(const QRect& mainFrame, int labelTop, int promptHeight, int slot,
+                      int columnPitchPixels) {
+    int top = mainFrame.top() + labelTop;
+    if (top + promptHeight > mainFrame.top() + mainFrame.height())
+        top = mainFrame.top() + mainFrame.height() - promptHeight;
+    const int left = mainFrame.left() + columnPitchPixels * (slot / NamesPerColumn);
+    return {left, top};
+}
+
+GetPassword::GetPassword(Program& program, QWidget* parent) : QDialog(parent), program_(program) {
+    setObjectName(QStringLiteral("GetPassword"));
+    setWindowTitle(QStringLiteral(" Enter Password"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    setModal(true);
+
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setEchoMode(QLineEdit::Password);
+    text1_->setMaxLength(PasswordMaxLength);
+    // Every typed character shows as a star.
+    text1_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    text1_->setAccessibleName(QStringLiteral("Password"));
+    text1_->setMinimumWidth(text1_->fontMetrics().horizontalAdvance(QLatin1Char('*')) *
+                            (PasswordMaxLength + 4));
+
+    okBtn_ = new QPushButton(QStringLiteral("OK"), this);
+    okBtn_->setObjectName(QStringLiteral("OKBtn"));
+    cancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
+    forgotBtn_ = new QPushButton(QStringLiteral("Forgot Password"), this);
+    forgotBtn_->setObjectName(QStringLiteral("ForgotBtn"));
+    for (QPushButton* button : {okBtn_, cancelBtn_, forgotBtn_}) {
+        // Enter is this window's own key (see HandleEnter), not a default button's.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->installEventFilter(this);
+    }
+    text1_->installEventFilter(this);
+
+    connect(okBtn_, &QPushButton::clicked, this, &GetPassword::OKBtn_Click);
+    connect(cancelBtn_, &QPushButton::clicked, this, &GetPassword::CancelBtn_Click);
+    connect(forgotBtn_, &QPushButton::clicked, this, &GetPassword::ForgotBtn_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(okBtn_);
+    buttons->addWidget(cancelBtn_);
+    buttons->addStretch(1);
+    buttons->addWidget(forgotBtn_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text1_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    text1_->setFocus();
+}
+
+GetPassword::~GetPassword() = default;
+
+void GetPassword::PlaceBesideName(int slot) {
+    Pages* pages = program_.pages;
+    if (!pages || slot < 0 || slot >= SlotCount)
+        return;
+    const QWidget* label = pages->NameLabel(slot);
+    if (!label)
+        return;
+    adjustSize();
+    // The prompt's own frame is not known before it is shown; the main window's tells
+    // how tall the decoration is.
+    const QRect mainFrame = pages->frameGeometry();
+    const int decoration = mainFrame.height() - pages->height();
+    move(PromptPosition(mainFrame, label->mapTo(pages, QPoint()).y(), height() + decoration, slot,
+                        TwipsToPixels(ColumnPitchTwips, pages)));
+}
+
+void GetPassword::OKBtn_Click() {
+    if (PasswordMatches(text1_->text(), program_.CurrentPassword)) {
+        accept();
+        return;
+    }
+    if (program_.platform.sound)
+        program_.platform.sound->PlayAsterisk();
+    text1_->setFocus();
+}
+
+void GetPassword::CancelBtn_Click() {
+    reject();
+}
+
+void GetPassword::reject() {
+    program_.CurrentPassword.clear();
+    QDialog::reject();
+}
+
+void GetPassword::ForgotBtn_Click() {
+    text1_->setFocus();
+    const QPoint place = pos();
+    hide();
+    {
+        Delform forgot(program_, parentWidget());
+        forgot.move(place);
+        forgot.exec();
+    }
+    // Either way out of the forgot-password window abandons the open.
+    reject();
+}
+
+void GetPassword::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeepDialogOnTop(program_, this);
+    text1_->setFocus();
+}
+
+bool GetPassword::HandleEnter(QKeyEvent* event) {
+    if (!IsEnter(event))
+        return false;
+    if (event->type() == QEvent::KeyPress) {
+        if (!event->isAutoRepeat())
+            enterDown_ = true;
+        return true;
+    }
+    if (event->type() == QEvent::KeyRelease && !event->isAutoRepeat() && enterDown_) {
+        // Only an Enter that went down here: the release of a key pressed in the main
+        // window (which opened this prompt) is not an answer.
+        enterDown_ = false;
+        OKBtn_Click();
+    }
+    return true;
+}
+
+void GetPassword::keyPressEvent(QKeyEvent* event) {
+    if (!HandleEnter(event))
+        QDialog::keyPressEvent(event);
+}
+
+void GetPassword::keyReleaseEvent(QKeyEvent* event) {
+    if (!HandleEnter(event))
+        QDialog::keyReleaseEvent(event);
+}
+
+bool GetPassword::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        if (HandleEnter(static_cast<QKeyEvent*>(event)))
+            return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool AskForPassword(Program& program, int slot) {
+    GetPassword prompt(program, program.pages);
+    prompt.PlaceBesideName(slot);
+    prompt.exec();
+    return !program.CurrentPassword.isEmpty();
+}
+
+} // namespace kelpo
