@@ -29,6 +29,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 namespace kelpo {
@@ -99,6 +100,9 @@ QPixmap PointerPixmap(int size) {
 
 Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
     setObjectName("Pages");
+    // A fixed-size window: no maximise button.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     program_.pages = this;
     BuildWindow();
 
@@ -277,24 +281,27 @@ void Pages::BuildPanels() {
     helpFrame_->setAutoFillBackground(true);
     SetBackground(helpFrame_, helpBack, Qt::black);
     helpFrame_->setGeometry(TwipsRect(left, L::HelpTop, L::PanelWidth, L::HelpHeight, this));
+    // Title, text and the Minimize box stacked, so a title of two lines pushes the rest down.
+    auto* helpLayout = new QVBoxLayout(helpFrame_);
+    const int padPixels = TwipsToPixels(pad, this);
+    helpLayout->setContentsMargins(padPixels, padPixels, padPixels, padPixels);
+    helpLayout->setSpacing(TwipsToPixels(120, this));
     helpLabel_[0] = new QLabel(QuickHelpTitle, helpFrame_);
     helpLabel_[0]->setObjectName("HelpLabel_0");
     helpLabel_[0]->setFont(bold);
     helpLabel_[0]->setWordWrap(true);
-    helpLabel_[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    helpLabel_[0]->setGeometry(TwipsRect(pad, pad, inner, 570, this));
+    helpLayout->addWidget(helpLabel_[0]);
     helpLabel_[1] = new QLabel(QuickHelpText, helpFrame_);
     helpLabel_[1]->setObjectName("HelpLabel_1");
     helpLabel_[1]->setTextFormat(Qt::PlainText);
     helpLabel_[1]->setWordWrap(true);
     helpLabel_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    helpLabel_[1]->setGeometry(
-        TwipsRect(pad, pad + 600, inner, L::HelpHeight - 2 * pad - 600, this));
-
+    helpLayout->addWidget(helpLabel_[1]);
     minimizeBtn_ = new QCheckBox(QStringLiteral("Minimize"), helpFrame_);
     minimizeBtn_->setObjectName("MinimizeBtn");
     minimizeBtn_->setFocusPolicy(Qt::NoFocus);
-    minimizeBtn_->setGeometry(TwipsRect(pad, pad + 600, inner, 330, this));
+    helpLayout->addWidget(minimizeBtn_);
+    helpLayout->addStretch(1);
     connect(minimizeBtn_, &QCheckBox::clicked, this, [this] { MinimizeBtn_MouseUp(1, 0, 0, 0); });
     Watch(minimizeBtn_, Control::Minimize);
     minimizeBtn_->hide();
@@ -316,11 +323,14 @@ void Pages::BuildPanels() {
 void Pages::BuildBar() {
     picture2_ = new QFrame(this);
     picture2_->setObjectName("Picture2");
-    picture2_->setFrameShape(QFrame::HLine);
     picture2_->setFrameShape(QFrame::NoFrame);
     picture2_->setAutoFillBackground(true);
-    SetBackground(picture2_, palette().color(QPalette::Mid).lighter(130), Qt::black);
+    SetBackground(picture2_, palette().color(QPalette::Window).darker(106), Qt::black);
     picture2_->setGeometry(TwipsRect(0, L::BarTop, L::WindowWidth, L::BarHeight, this));
+    auto* rule = new QFrame(picture2_);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(0, 0, picture2_->width(), 2);
 
     const int top = (L::BarHeight - L::BarButtonHeight) / 2;
     const int gap = (L::PanelWidth - 3 * L::BarButtonWidth) / 2;
@@ -347,7 +357,7 @@ void Pages::Watch(QWidget* widget, Control control, int index) {
     widget->installEventFilter(this);
 }
 
-QLabel* Pages::NameLabel(int slot) const {
+QWidget* Pages::NameLabel(int slot) const {
     return slot >= 0 && slot < SlotCount ? pagenames_[slot] : nullptr;
 }
 

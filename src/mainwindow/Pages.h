@@ -25,9 +25,9 @@ namespace PagesLayout {
 inline constexpr int Margin = 120;
 inline constexpr int ColumnPitch = 2700; // second name column, right of the first
 inline constexpr int RowPitch = 285;
-inline constexpr int NameWidth = 2040;
+inline constexpr int NameWidth = 1980;
 inline constexpr int NameHeight = 270;
-inline constexpr int EditOffset = 2100; // Edit button, from the column's left edge
+inline constexpr int EditOffset = 2040; // Edit button, from the column's left edge
 inline constexpr int EditWidth = 540;
 inline constexpr int RowsPerColumn = 25;
 inline constexpr int GridHeight = RowsPerColumn * RowPitch;
@@ -89,7 +89,7 @@ public:
     void Timer1_Timer();
 
     // The label of slot 0-50 (windows placed beside a name need its place).
-    QLabel* NameLabel(int slot) const;
+    QWidget* NameLabel(int slot) const;
     QWidget* Holdfocus() const;
     QMenu* PopupMenu() const { return mnuPopup_; }
     // The slot highlighted by the first-letter search, or -1.
