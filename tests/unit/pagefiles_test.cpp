@@ -247,3 +247,39 @@ TEST(ClipSetNames, EmptyNameIsStoredAsUntitled) {
     EXPECT_EQ(StoredName(" "), " ");
     EXPECT_EQ(StoredName("Bank"), "Bank");
 }
+
+TEST(SaveClipSet, WritesTheNamesRecordAndTheEntryFiles) {
+    TestProgram t;
+    Program& p = t.program;
+    QDir().mkpath(p.LibraryFolder);
+    QString reported;
+    p.onWriteFailed = [&](const QString& path) { reported = path; };
+    ClipSet entry;
+    entry.Slot = 5;
+    entry.Name = ""; // stored and shown as "Untitled"
+    entry.Color = 0x00C0C0FF;
+    entry.Url = "example.com";
+    entry.Clips[0] = "me";
+    entry.Hidden[0] = 1;
+    ASSERT_TRUE(SaveClipSet(p, entry));
+    EXPECT_EQ(p.SlotNames[5], "Untitled");
+    EXPECT_EQ(p.SlotColors[5], 0x00C0C0FFu); // reloaded from the file
+    const QByteArray names = TestProgram::ReadAll(p.LibraryFolder + "Names.dat");
+    ASSERT_GE(names.size(), 6 * 34);
+    EXPECT_EQ(names.mid(5 * 34, 34),
+              QByteArray("Untitled").leftJustified(30, ' ') + Bytes({0xFF, 0xC0, 0xC0, 0x00}));
+    ClipSet read;
+    ReadEntryFiles(p.LibraryFolder, 5, read);
+    EXPECT_EQ(read.Url, "example.com");
+    EXPECT_EQ(read.Clips[0], "me");
+    EXPECT_EQ(read.Hidden[0], 1);
+    EXPECT_TRUE(reported.isEmpty());
+
+    // A page file that cannot be written is reported, and the save says so.
+    QDir().mkpath(p.LibraryFolder + "Page6.dat");
+    entry.Slot = 6;
+    entry.Name = "Six";
+    EXPECT_FALSE(SaveClipSet(p, entry));
+    EXPECT_EQ(reported, p.LibraryFolder + "Page6.dat");
+    EXPECT_EQ(p.SlotNames[6], "Six");
+}
