@@ -57,7 +57,7 @@ Delform::Delform(Program& program, QWidget* parent) : QDialog(parent), program_(
                          this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setWordWrap(true);
-    label1_->setFixedWidth(label1_->fontMetrics().averageCharWidth() * 44);
+    label1_->setFixedWidth(label1_->fontMetrics().averageCharWidth() * 50);
 
     delBtn_ = new QPushButton(QStringLiteral("Delete Page"), this);
     delBtn_->setObjectName(QStringLiteral("DelBtn"));
