@@ -1,12 +1,82 @@
-#include "mainwindow/Pages.h"
+// Kelpo: wires the real platform into the program and starts it.
+#include "platform/RealPlatform.h"
+#include "storage/DataFolder.h"
 #include "storage/Program.h"
+#include "storage/Startup.h"
 
 #include <QApplication>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+bool HasDisplayFor(const QStringList& arguments) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+    return arguments.contains(QStringLiteral("-platform")) ||
+           arguments.contains(QStringLiteral("--platform"));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QString name = QStringLiteral("kelpo");
+
+    // Help and version need no display, so they come before the application object.
+    const kelpo::CommandLine early = kelpo::ParseCommandLine(arguments, false);
+    if (!early.error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", qPrintable(name),
+                     qPrintable(early.error), qPrintable(name));
+        return 2;
+    }
+    if (early.help) {
+        std::fputs(qPrintable(kelpo::UsageText(name)), stdout);
+        return 0;
+    }
+    if (early.version) {
+        std::printf("%s\n", kelpo::ProgramVersionText);
+        return 0;
+    }
+    if (!HasDisplayFor(arguments)) {
+        std::fprintf(stderr, "%s: no graphical display (DISPLAY is not set)\n", qPrintable(name));
+        return 1;
+    }
+
+    // The per-user data folder is named after these: ~/.local/share/Kelpo/Kelpo.
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelpo"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("4.52"));
     QApplication app(argc, argv);
+    // The main window decides when the program ends (its close box may only minimise it
+    // to the tray); closing a message box while it is away must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Qt has taken its own options out by now; anything else left is a mistake.
+    const kelpo::CommandLine line = kelpo::ParseCommandLine(QCoreApplication::arguments(), true);
+    if (!line.error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", qPrintable(name), qPrintable(line.error),
+                     qPrintable(name));
+        return 2;
+    }
+
+    const QString folder =
+        kelpo::ResolveDataFolder(line.dataDir, qEnvironmentVariable(kelpo::DataFolderVariable),
+                                 QCoreApplication::applicationDirPath(),
+                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    // A folder that cannot be made shows up at the first write, with one message.
+    kelpo::MakeDataFolder(folder);
+
     kelpo::Program program;
-    kelpo::Pages pages(program);
-    pages.show();
-    return app.exec();
+    kelpo::RealPlatform platform;
+    program.platform = platform.Get();
+
+    kelpo::Startup startup(program);
+    if (!startup.Main(folder))
+        return startup.ExitCode();
+    return QApplication::exec();
 }

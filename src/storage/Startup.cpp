@@ -1,0 +1,188 @@
+#include "storage/Startup.h"
+
+#include "insertion/DoIt.h"
+#include "mainwindow/Pages.h"
+#include "platform/TrayIcon.h"
+#include "platform/WindowSystem.h"
+#include "storage/Names.h"
+#include "storage/OldLayout.h"
+#include "storage/Program.h"
+#include "storage/ScreenResForm.h"
+#include "storage/SingleInstance.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+namespace kelpo {
+
+namespace {
+
+int ToPixels(int twips, double twipsPerPixel) {
+    return int(std::lround(twips / twipsPerPixel));
+}
+
+int ToTwips(int pixels, double twipsPerPixel) {
+    return int(std::lround(pixels * twipsPerPixel));
+}
+
+// One message, shown once, when the data folder cannot be written. It is queued so that
+// it never opens in the middle of the operation whose write failed, and it does not
+// block: the program goes on with what it has in memory.
+void ShowWriteFailure(Program& program, const QString& path) {
+    QPointer<QWidget> parent = program.pages;
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    QTimer::singleShot(0, [parent, folder] {
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral(" Kelpo"),
+            QStringLiteral("Kelpo cannot save its data in the folder\n%1\n\n"
+                           "The folder cannot be written: it may be read-only, or the disk "
+                           "may be full. Kelpo goes on working, but changes made now will "
+                           "not be kept.")
+                .arg(folder),
+            QMessageBox::Ok, parent && parent->isVisible() ? parent.data() : nullptr);
+        box->setObjectName(QStringLiteral("WriteFailure"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
+}
+
+} // namespace
+
+QSize ScreenInfo::SizeInTwips() const {
+    return QSize(ToTwips(geometry.width(), twipsPerPixel),
+                 ToTwips(geometry.height(), twipsPerPixel));
+}
+
+ScreenInfo ScreenInfo::Primary() {
+    ScreenInfo info;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        info.geometry = screen->geometry();
+        if (screen->logicalDotsPerInchX() > 0)
+            info.twipsPerPixel = 1440.0 / screen->logicalDotsPerInchX();
+    }
+    return info;
+}
+
+int PressOffsetFor(double twipsPerPixel) {
+    return std::lround(twipsPerPixel) == 15 ? 100 : 50;
+}
+
+Startup::Startup(Program& program, const QString& runtimeFolder)
+    : program_(program), runtimeFolder_(runtimeFolder) {
+    if (!program_.onWriteFailed)
+        program_.onWriteFailed = [this](const QString& path) { ShowWriteFailure(program_, path); };
+}
+
+Startup::~Startup() {
+    // Ending the program leaves no tray icon behind.
+    if (program_.platform.tray)
+        program_.platform.tray->Hide();
+    program_.doIt = nullptr;
+    program_.pages = nullptr;
+    doIt_.reset();
+    pages_.reset();
+}
+
+bool Startup::Main(const QString& dataFolder) {
+    program_.ProgramFolder = dataFolder.endsWith('/') ? dataFolder : dataFolder + '/';
+    program_.LibraryFolder = program_.ProgramFolder + QStringLiteral("Lib1/");
+    // The guard comes before the conversion, so that two starts at the same moment never
+    // move the same files.
+    if (ActivatePreviousInstance())
+        return false;
+    ConvertOldData(program_);
+    return InitializeProgram(ScreenInfo::Primary());
+}
+
+bool Startup::ActivatePreviousInstance() {
+    instance_ = std::make_unique<SingleInstance>(program_.ProgramFolder, runtimeFolder_);
+    switch (instance_->ClaimOrNotify()) {
+    case SingleInstance::Claim::Notified:
+        exitCode_ = 0;
+        return true;
+    case SingleInstance::Claim::NoAnswer:
+        // Running a second copy over the same files could lose changes; say why nothing
+        // opens instead.
+        QMessageBox::warning(nullptr, QStringLiteral(" Kelpo"),
+                             QStringLiteral("Kelpo is already running with the data folder\n"
+                                            "%1\nbut does not answer.")
+                                 .arg(QDir::toNativeSeparators(program_.ProgramFolder)));
+        exitCode_ = 1;
+        return true;
+    case SingleInstance::Claim::First:
+        break;
+    }
+    QObject::connect(instance_.get(), &SingleInstance::showRequested, [this] { ShowMainWindow(); });
+    CreateWindows();
+    pages_->setWindowTitle(QStringLiteral(" Kelpo"));
+    return false;
+}
+
+void Startup::CreateWindows() {
+    if (pages_)
+        return;
+    pages_ = std::make_unique<Pages>(program_);
+    program_.pages = pages_.get();
+    doIt_ = std::make_unique<DoIt>(program_);
+    program_.doIt = doIt_.get();
+}
+
+QSize Startup::MainWindowTwips(const ScreenInfo& screen) const {
+    return QSize(ToTwips(pages_->width(), screen.twipsPerPixel),
+                 ToTwips(pages_->height(), screen.twipsPerPixel));
+}
+
+bool Startup::InitializeProgram(const ScreenInfo& screen) {
+    CreateWindows();
+    const QSize screenTwips = screen.SizeInTwips();
+    const QSize mainTwips = MainWindowTwips(screen);
+
+    const bool firstRun = LoadSettings(program_, screenTwips, mainTwips);
+
+    if (screenTwips.width() < mainTwips.width() || screenTwips.height() < mainTwips.height()) {
+        ScreenResForm notice;
+        notice.CentreOn(screen.geometry);
+        notice.exec();
+        exitCode_ = 0;
+        return false;
+    }
+
+    pages_->RefreshLibraryButtons();
+    program_.LibraryFolder = LibraryFolderFor(program_, program_.settings.Library);
+
+    CheckWindowPositions(program_, screenTwips, mainTwips);
+    const Settings& s = program_.settings;
+    const double tpp = screen.twipsPerPixel;
+    pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
+    doIt_->move(ToPixels(s.InsertLeft, tpp), ToPixels(s.InsertTop, tpp));
+
+    pages_->ApplyQuickHelpState();
+    program_.PressOffset = PressOffsetFor(tpp);
+
+    LoadNames(program_);
+    LoadLibraryNames(program_);
+
+    pages_->show();
+    // Only the very first start opens in full view; every later one starts minimised.
+    if (!firstRun)
+        pages_->Minimize();
+    return true;
+}
+
+void Startup::ShowMainWindow() {
+    if (!pages_)
+        return;
+    pages_->RestoreFromTray();
+    // Qt's own activation may be refused as focus stealing; the window system's is not.
+    if (WindowSystem* windows = program_.platform.windows)
+        windows->BringToForeground(pages_->winId(), 500);
+}
+
+} // namespace kelpo

@@ -1,0 +1,72 @@
+#pragma once
+// Start-up: the data folder, the one-instance guard, old-layout data, the settings, the
+// screen check, and the two windows that live for the whole run. Shutdown writes
+// nothing: every change is on disk the moment it is made.
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+namespace kelpo {
+
+struct Program;
+class Pages;
+class DoIt;
+class SingleInstance;
+
+// The screen the main window opens on: its geometry in pixels and its twips per pixel
+// (1440 / logical DPI).
+struct ScreenInfo {
+    QRect geometry;
+    double twipsPerPixel = 15.0;
+
+    QSize SizeInTwips() const;
+    static ScreenInfo Primary();
+};
+
+// How far the main window's pointer mark stands above a clicked name: 100 twips on a
+// screen of 15 twips per pixel, else 50.
+int PressOffsetFor(double twipsPerPixel);
+
+class Startup {
+public:
+    // `runtimeFolder`: where the instance guard lives; empty for the user's runtime folder.
+    explicit Startup(Program& program, const QString& runtimeFolder = {});
+    ~Startup();
+    Startup(const Startup&) = delete;
+    Startup& operator=(const Startup&) = delete;
+
+    // The whole start-up over `dataFolder`. True when the program is to run; false when
+    // it ended during start-up (another instance runs, or the screen is too small), with
+    // the exit code in ExitCode().
+    bool Main(const QString& dataFolder);
+    int ExitCode() const { return exitCode_; }
+
+    // True when another instance runs with this data folder: it was told to show itself
+    // and this one ends. Otherwise creates the main window (hidden) with its title.
+    bool ActivatePreviousInstance();
+
+    // Settings, screen check, window places, names and showing the main window. False
+    // when the screen is too small and the notice was shown and closed.
+    bool InitializeProgram(const ScreenInfo& screen);
+
+    // What a later start asks of the running one: the main window back in its normal
+    // state (from the tray too) and in front.
+    void ShowMainWindow();
+
+    Pages* pages() const { return pages_.get(); }
+    DoIt* doIt() const { return doIt_.get(); }
+
+private:
+    void CreateWindows();
+    QSize MainWindowTwips(const ScreenInfo& screen) const;
+
+    Program& program_;
+    QString runtimeFolder_;
+    int exitCode_ = 0;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<Pages> pages_;
+    std::unique_ptr<DoIt> doIt_;
+};
+
+} // namespace kelpo
