@@ -52,7 +52,7 @@ def scrambled(text, width):
     return data + b" " * (width - len(data))
 
 
-def prepare_data(folder, address):
+def prepare_data(folder, address, password):
     lib = os.path.join(folder, "Lib1")
     os.makedirs(lib)
     names = bytearray()
@@ -64,7 +64,7 @@ def prepare_data(folder, address):
         f.write(names)
     with open(os.path.join(lib, "url.dat"), "wb") as f:
         f.write(b" " * (1000 * SLOT) + padded(address, 1000))
-    page = scrambled("", 30)
+    page = scrambled(password, 30)
     for i in range(40):
         page += scrambled(CLIPS[i] if i < len(CLIPS) else "", 200)
     with open(os.path.join(lib, "Page%d.dat" % SLOT), "wb") as f:
@@ -161,52 +161,83 @@ def text_lines(window, path):
     return [r for r in range(h) if dark[r] and (r == 0 or not dark[r - 1])]
 
 
-def main():
-    with tempfile.TemporaryDirectory() as tmp:
-        data = os.path.join(tmp, "data")
-        os.makedirs(data)
-        pwn = os.path.join(tmp, "pwned")
-        address = ADDRESS.format(pwn=pwn)
-        prepare_data(data, address)
-        env, log = prepare_session(os.path.join(tmp, "session"))
+def type_keys(*args):
+    subprocess.run(["xdotool"] + list(args), check=True)
+
+
+def answer_password(wrong, right):
+    """Answers the password prompt with real keys: a wrong password first (the prompt
+    must stay), then the right one."""
+    prompt = wait_for(lambda: visible_windows("^ Enter Password$"), "the password prompt")[0]
+    type_keys("windowactivate", "--sync", str(prompt))
+    type_keys("type", "--delay", "20", wrong)
+    type_keys("key", "Return")
+    time.sleep(0.5)
+    if not visible_windows("^ Enter Password$"):
+        raise Failure("a wrong password closed the prompt")
+    type_keys("key", "ctrl+a")
+    type_keys("type", "--delay", "20", right)
+    type_keys("key", "Return")
+    wait_for(lambda: not visible_windows("^ Enter Password$"), "the prompt to close")
+
+
+def scenario(tmp, password):
+    data = os.path.join(tmp, "data")
+    os.makedirs(data)
+    pwn = os.path.join(tmp, "pwned")
+    address = ADDRESS.format(pwn=pwn)
+    prepare_data(data, address, password)
+    env, log = prepare_session(os.path.join(tmp, "session"))
+    with open(os.path.join(tmp, "kelpo.log"), "wb") as output:
         kelpo = subprocess.Popen([KELPO_BIN, "--data-dir", data], env=env,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                 stdout=output, stderr=output)
+    try:
+        main_window = wait_for(lambda: visible_windows("^ Kelpo$"), "the main window")[0]
+        time.sleep(0.3)  # let it settle where the window manager put it
+        x, y = name_centre(main_window)
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        if password:
+            answer_password("not it", password.swapcase())
+
+        wait_for(lambda: os.path.exists(log), "the browser to start")
+        with open(log, "rb") as f:
+            args = [a.decode("utf-8") for a in f.read().split(b"\0")[:-1]]
+        if args != ["--flag=a b", address]:
+            raise Failure("browser arguments: %r" % args)
+
+        insertion = wait_for(lambda: visible_windows(r"^ Kelpo \(Insertion\)$"),
+                             "the insertion window")[0]
+        if visible_windows("^ Kelpo$"):
+            raise Failure("the main window is still shown beside the insertion window")
+
+        # The last three lines of text are the clips of rows 0, 1 and 4 (rows 2 and 3
+        # are empty, and so is everything after row 4).
+        lines = text_lines(insertion, os.path.join(tmp, "insertion.pgm"))
+        pitch = ROW_TWIPS / TWIPS_PER_PIXEL
+        gaps = [b - a for a, b in zip(lines[-3:], lines[-2:])] if len(lines) >= 3 else []
+        if not gaps or abs(gaps[0] - pitch) > 3 or abs(gaps[1] - 3 * pitch) > 3:
+            raise Failure("the clip rows do not show the entry's clips: text at %r" % lines)
+        if os.path.exists(pwn):
+            raise Failure("the address ran a command")
+    finally:
+        kelpo.terminate()
         try:
-            main_window = wait_for(lambda: visible_windows("^ Kelpo$"), "the main window")[0]
-            time.sleep(0.3)  # let it settle where the window manager put it
-            x, y = name_centre(main_window)
-            subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+            kelpo.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            kelpo.kill()
+            kelpo.wait()
 
-            wait_for(lambda: os.path.exists(log), "the browser to start")
-            with open(log, "rb") as f:
-                args = f.read().split(b"\0")[:-1]
-            args = [a.decode("utf-8") for a in args]
-            if args != ["--flag=a b", address]:
-                raise Failure("browser arguments: %r" % args)
 
-            insertion = wait_for(lambda: visible_windows(r"^ Kelpo \(Insertion\)$"),
-                                 "the insertion window")[0]
-            if visible_windows("^ Kelpo$"):
-                raise Failure("the main window is still shown beside the insertion window")
-
-            # The clips are on their rows: text bands where the clips are, none below.
-            lines = text_lines(insertion, os.path.join(tmp, "insertion.pgm"))
-            # The last three lines of text are the clips of rows 0, 1 and 4 (rows 2 and 3
-            # are empty, and so is everything after row 4).
-            pitch = ROW_TWIPS / TWIPS_PER_PIXEL
-            gaps = [b - a for a, b in zip(lines[-3:], lines[-2:])]
-            if len(lines) < 3 or abs(gaps[0] - pitch) > 3 or abs(gaps[1] - 3 * pitch) > 3:
-                raise Failure("the clip rows do not show the entry's clips: text at %r" % lines)
-            if os.path.exists(pwn):
-                raise Failure("the address ran a command")
-            print("ok: browser started with %r, insertion window %d shown" % (args, insertion))
-        finally:
-            kelpo.terminate()
+def main():
+    for password in ("", "Open Sesame"):
+        with tempfile.TemporaryDirectory() as tmp:
             try:
-                kelpo.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                kelpo.kill()
-                kelpo.wait()
+                scenario(tmp, password)
+            except Failure:
+                with open(os.path.join(tmp, "kelpo.log"), "rb") as f:
+                    sys.stderr.write(f.read().decode("utf-8", "replace")[-4000:])
+                raise
+        print("ok:", "with password" if password else "without password")
 
 
 if __name__ == "__main__":
