@@ -154,7 +154,8 @@ Pages::~Pages() {
         tray->onRightClick = nullptr;
         tray->onAvailable = nullptr;
     }
-    if (program_.pages == this) {
+    // The hook points at this window's timer; start-up may have let go of the pointer first.
+    if (program_.pages == this || program_.pages == nullptr) {
         program_.pages = nullptr;
         program_.pauseTimer = nullptr;
     }
