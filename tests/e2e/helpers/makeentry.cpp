@@ -1,0 +1,82 @@
+// Writes one entry into a library folder for the end-to-end tests, through the program's
+// own file code, so a test starts from a data folder a user could have.
+//
+//   makeentry --library DIR --slot N --name NAME [--url URL] [--password PW]
+//             [--hidden 1,4] [--] CLIP...
+//
+// The names file gets the entry's record (created with blank, white slots when missing).
+#include "entries/ClipSet.h"
+#include "entries/PageFiles.h"
+#include "storage/Ansi.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+using namespace kelpo;
+
+namespace {
+
+constexpr int NameField = 30;
+constexpr int NameRecord = NameField + 4;
+
+QByteArray NameRecordBytes(const QString& name, std::uint32_t color) {
+    QByteArray record = ToAnsi(name).left(NameField).leftJustified(NameField, ' ');
+    for (int i = 0; i < 4; ++i)
+        record.append(static_cast<char>((color >> (8 * i)) & 0xFF));
+    return record;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({"library", "library folder", "dir"});
+    parser.addOption({"slot", "slot 0-50", "n", "0"});
+    parser.addOption({"name", "entry name", "name"});
+    parser.addOption({"url", "bookmark", "url"});
+    parser.addOption({"password", "entry password", "pw"});
+    parser.addOption({"hidden", "comma-separated rows masked by stars", "rows"});
+    parser.addPositionalArgument("clips", "the clips, in order");
+    parser.process(app);
+
+    QString folder = parser.value("library");
+    if (!folder.endsWith('/'))
+        folder += '/';
+    QDir().mkpath(folder);
+    ClipSet entry;
+    entry.Slot = parser.value("slot").toInt();
+    entry.Name = parser.value("name");
+    entry.Url = parser.value("url");
+    entry.Password = parser.value("password");
+    const QStringList clips = parser.positionalArguments();
+    for (int i = 0; i < clips.size() && i < ClipCount; ++i)
+        entry.Clips[i] = clips[i];
+    for (const QString& row : parser.value("hidden").split(',', Qt::SkipEmptyParts))
+        entry.Hidden[row.toInt()] = 1;
+
+    QString failed;
+    if (!WriteEntryFiles(folder, entry, &failed)) {
+        std::fprintf(stderr, "makeentry: cannot write %s\n", qPrintable(failed));
+        return 1;
+    }
+    QFile names(folder + "Names.dat");
+    if (!names.exists()) {
+        QByteArray all;
+        for (int slot = 0; slot < SlotCount; ++slot)
+            all += NameRecordBytes(QString(), DefaultColor);
+        if (!names.open(QIODevice::WriteOnly) || names.write(all) != all.size())
+            return 1;
+        names.close();
+    }
+    if (!names.open(QIODevice::ReadWrite) || !names.seek(qint64(entry.Slot) * NameRecord) ||
+        names.write(NameRecordBytes(entry.Name, entry.Color)) != NameRecord) {
+        std::fprintf(stderr, "makeentry: cannot write the names file\n");
+        return 1;
+    }
+    return 0;
+}
