@@ -1,10 +1,15 @@
 #include "platform/DesktopBrowser.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <utility>
 
 namespace kelpo {
 
@@ -45,6 +50,24 @@ QString UnescapeString(const QString& value) {
     }
     return out;
 }
+
+} // namespace
+
+QString FirstLine(const QByteArray& output) {
+    const qsizetype end = output.indexOf('\n');
+    return QString::fromUtf8(end < 0 ? output : output.left(end)).trimmed();
+}
+
+QStringList SettingsQuery() {
+    return {QStringLiteral("get"), QStringLiteral("default-web-browser")};
+}
+
+QStringList MimeQuery() {
+    return {QStringLiteral("query"), QStringLiteral("default"),
+            QStringLiteral("x-scheme-handler/http")};
+}
+
+namespace {
 
 bool IsFileCode(QChar c) {
     return c == 'u' || c == 'U' || c == 'f' || c == 'F';
@@ -239,6 +262,14 @@ QStringList CommandFromDesktopFile(const QString& path, const QString& address,
 
 DesktopBrowser::DesktopBrowser(QProcessEnvironment env) : env_(std::move(env)) {}
 
+DesktopBrowser::~DesktopBrowser() {
+    if (query_) {
+        query_->disconnect();
+        query_->kill();
+        query_->waitForFinished(1000);
+    }
+}
+
 QString DesktopBrowser::Query(const QString& program, const QStringList& arguments) {
     const QString found = desktop::FindProgram(program, env_);
     if (found.isEmpty())
@@ -254,41 +285,40 @@ QString DesktopBrowser::Query(const QString& program, const QStringList& argumen
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return {};
-    const QByteArray out = process.readAllStandardOutput();
-    return QString::fromUtf8(out.left(out.indexOf('\n') < 0 ? out.size() : out.indexOf('\n')))
-        .trimmed();
+    return desktop::FirstLine(process.readAllStandardOutput());
+}
+
+QStringList DesktopBrowser::CommandFor(const QString& desktopId, const QString& address) const {
+    if (desktopId.isEmpty())
+        return {};
+    return desktop::CommandFromDesktopFile(
+        desktop::FindDesktopFile(desktopId, desktop::DataDirs(env_)), address, env_);
+}
+
+QStringList DesktopBrowser::Fallback(const QString& address) const {
+    const QString xdgOpen = desktop::FindProgram(QStringLiteral("xdg-open"), env_);
+    if (xdgOpen.isEmpty())
+        return {};
+    return {xdgOpen, address};
 }
 
 QStringList DesktopBrowser::Command(const QString& address) {
     if (!desktop::IsSafeAddress(address))
         return {};
-    const QStringList dataDirs = desktop::DataDirs(env_);
-    auto commandFor = [&](const QString& desktopId) {
-        if (desktopId.isEmpty())
-            return QStringList();
-        return desktop::CommandFromDesktopFile(desktop::FindDesktopFile(desktopId, dataDirs),
-                                               address, env_);
-    };
-    const QString fromSettings =
-        Query(QStringLiteral("xdg-settings"), {"get", "default-web-browser"});
-    QStringList command = commandFor(fromSettings);
+    const QString fromSettings = Query(QStringLiteral("xdg-settings"), desktop::SettingsQuery());
+    QStringList command = CommandFor(fromSettings, address);
     if (!command.isEmpty())
         return command;
     // xdg-settings may not know this desktop; the http handler is the next best guess.
-    const QString fromMime =
-        Query(QStringLiteral("xdg-mime"), {"query", "default", "x-scheme-handler/http"});
+    const QString fromMime = Query(QStringLiteral("xdg-mime"), desktop::MimeQuery());
     if (fromMime != fromSettings)
-        command = commandFor(fromMime);
+        command = CommandFor(fromMime, address);
     if (!command.isEmpty())
         return command;
-    const QString xdgOpen = desktop::FindProgram(QStringLiteral("xdg-open"), env_);
-    if (!xdgOpen.isEmpty())
-        return {xdgOpen, address};
-    return {};
+    return Fallback(address);
 }
 
-bool DesktopBrowser::Open(const QString& address) {
-    const QStringList command = Command(address);
+bool DesktopBrowser::Launch(const QStringList& command) const {
     if (command.isEmpty())
         return false;
     QProcess process;
@@ -300,6 +330,87 @@ bool DesktopBrowser::Open(const QString& address) {
     if (!home.isEmpty() && QFileInfo(home).isDir())
         process.setWorkingDirectory(home);
     return process.startDetached();
+}
+
+bool DesktopBrowser::Open(const QString& address) {
+    if (!desktop::IsSafeAddress(address))
+        return false;
+    if (!QCoreApplication::instance() || !QAbstractEventDispatcher::instance())
+        return Launch(Command(address));
+    const bool anyTool = !desktop::FindProgram(QStringLiteral("xdg-settings"), env_).isEmpty() ||
+                         !desktop::FindProgram(QStringLiteral("xdg-mime"), env_).isEmpty() ||
+                         !desktop::FindProgram(QStringLiteral("xdg-open"), env_).isEmpty();
+    if (!anyTool)
+        return false;
+    pending_ << address;
+    if (query_)
+        return true; // the lookup under way serves this address too
+    step_ = 0;
+    settingsId_.clear();
+    StartStep();
+    return true;
+}
+
+void DesktopBrowser::StartStep() {
+    for (; step_ < 2; ++step_) {
+        const QString program = desktop::FindProgram(
+            step_ == 0 ? QStringLiteral("xdg-settings") : QStringLiteral("xdg-mime"), env_);
+        if (program.isEmpty())
+            continue;
+        query_ = std::make_unique<QProcess>();
+        timeout_ = std::make_unique<QTimer>();
+        timeout_->setSingleShot(true);
+        QProcess* query = query_.get();
+        query->setProcessEnvironment(env_);
+        query->setStandardInputFile(QProcess::nullDevice());
+        QObject::connect(query, &QProcess::finished, [this](int code, QProcess::ExitStatus status) {
+            const bool ok = status == QProcess::NormalExit && code == 0;
+            StepDone(ok ? desktop::FirstLine(query_->readAllStandardOutput()) : QString());
+        });
+        QObject::connect(query, &QProcess::errorOccurred, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                StepDone(QString());
+        });
+        // A query that hangs counts as one that found nothing.
+        QObject::connect(timeout_.get(), &QTimer::timeout, [this] {
+            query_->disconnect();
+            query_->kill();
+            query_->waitForFinished(1000);
+            StepDone(QString());
+        });
+        query->start(program, step_ == 0 ? desktop::SettingsQuery() : desktop::MimeQuery());
+        timeout_->start(desktop::QueryTimeoutMs);
+        return;
+    }
+    StepDone(QString());
+}
+
+void DesktopBrowser::StepDone(const QString& desktopId) {
+    // The process and the timer are deleted later: this runs inside a signal of one.
+    if (query_) {
+        query_->disconnect();
+        query_.release()->deleteLater();
+    }
+    if (timeout_) {
+        timeout_->stop();
+        timeout_->disconnect();
+        timeout_.release()->deleteLater();
+    }
+    const int step = step_;
+    if (step == 0)
+        settingsId_ = desktopId;
+    const bool usable = !(step == 1 && desktopId == settingsId_) &&
+                        !CommandFor(desktopId, QStringLiteral("about:blank")).isEmpty();
+    if (!usable && step < 1) {
+        ++step_;
+        StartStep();
+        return;
+    }
+    const QStringList addresses = std::exchange(pending_, {});
+    for (const QString& address : addresses) {
+        const QStringList command = usable ? CommandFor(desktopId, address) : Fallback(address);
+        Launch(command);
+    }
 }
 
 } // namespace kelpo

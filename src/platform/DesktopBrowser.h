@@ -10,7 +10,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class QProcess;
+class QTimer;
 
 namespace kelpo {
 
@@ -52,6 +56,11 @@ QString FindDesktopFile(const QString& id, const QStringList& dataDirs);
 QStringList CommandFromDesktopFile(const QString& path, const QString& address,
                                    const QProcessEnvironment& env);
 
+// The first line of a query's output, trimmed; the arguments of the two queries.
+QString FirstLine(const QByteArray& output);
+QStringList SettingsQuery();
+QStringList MimeQuery();
+
 // `program` found on the PATH of `env` (or as given, when it is a path); empty if not.
 QString FindProgram(const QString& program, const QProcessEnvironment& env);
 
@@ -60,18 +69,36 @@ QString FindProgram(const QString& program, const QProcessEnvironment& env);
 class DesktopBrowser : public Browser {
 public:
     explicit DesktopBrowser(QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
+    ~DesktopBrowser() override;
 
+    // Returns at once: the lookup runs its queries in the background (they take a good
+    // part of a second) and the browser starts when they are done; addresses asked for
+    // meanwhile are served by the same lookup. Without an event loop it all happens
+    // before returning. False for an address that must not be handed over, and when
+    // this system has none of the tools to find a browser.
     bool Open(const QString& address) override;
 
     // The command Open would start for `address`; empty when there is no browser. Asks
-    // xdg-settings / xdg-mime but starts nothing else.
+    // xdg-settings / xdg-mime and waits for them, but starts nothing.
     QStringList Command(const QString& address);
 
 private:
     // The output of a short query program (first line, trimmed); empty on any failure.
     QString Query(const QString& program, const QStringList& arguments);
+    QStringList CommandFor(const QString& desktopId, const QString& address) const;
+    QStringList Fallback(const QString& address) const;
+    bool Launch(const QStringList& command) const;
+
+    // The background lookup: step 0 asks xdg-settings, step 1 xdg-mime.
+    void StartStep();
+    void StepDone(const QString& desktopId);
 
     QProcessEnvironment env_;
+    QStringList pending_;
+    int step_ = 0;
+    QString settingsId_;
+    std::unique_ptr<QProcess> query_;
+    std::unique_ptr<QTimer> timeout_;
 };
 
 } // namespace kelpo

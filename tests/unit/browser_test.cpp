@@ -3,6 +3,7 @@
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopSound.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -137,20 +139,24 @@ TEST(DesktopFiles, CommandNeedsAnExistingProgram) {
 }
 
 // A temporary desktop session whose default browser is a script that records the
-// arguments it was started with.
+// arguments of each start in a file of its own.
 struct FakeSession : ::testing::Test {
     QTemporaryDir dir;
     QString root;
-    QString log;
     QProcessEnvironment env;
 
     void SetUp() override {
+        // The lookup runs in the background: it needs an application and its event loop.
+        static int argc = 1;
+        static char name[] = "browser_test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
         root = dir.path() + '/';
-        log = root + "bin/launched.log";
         Write(root + "bin/fake-browser",
               "#!/bin/sh\n"
               "d=$(dirname \"$0\")\n"
-              "printf '%s\\0' \"$@\" > \"$d/log.tmp\" && mv \"$d/log.tmp\" \"$d/launched.log\"\n",
+              "printf '%s\\0' \"$@\" > \"$d/tmp.$$\" && mv \"$d/tmp.$$\" \"$d/launch.$$\"\n",
               true);
         Write(root + "data/applications/fakebrowser.desktop",
               "[Desktop Entry]\nType=Application\nName=Fake\nExec=" +
@@ -168,20 +174,32 @@ struct FakeSession : ::testing::Test {
         env.insert("XDG_CONFIG_DIRS", root + "empty");
     }
 
-    // The arguments the fake browser received, once it has run (empty if it never did).
-    QStringList WaitForLaunch() {
-        for (int i = 0; i < 200 && !QFileInfo::exists(log); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        QFile file(log);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QByteArray bytes = file.readAll();
-        file.remove();
-        QStringList args;
-        for (const QByteArray& a : bytes.split('\0'))
-            args << QString::fromUtf8(a);
-        args.removeLast(); // after the last separator
-        return args;
+    // The argument lists of the starts of the fake browser, once `count` of them have
+    // happened (sorted, since the starts run side by side). Events are processed while
+    // waiting, as the program's own loop would.
+    QList<QStringList> WaitForLaunches(int count) {
+        QStringList files;
+        for (int i = 0; i < 400; ++i) {
+            QCoreApplication::processEvents();
+            files = QDir(root + "bin").entryList({"launch.*"}, QDir::Files);
+            if (files.size() >= count)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        QList<QStringList> launches;
+        for (const QString& name : files) {
+            QFile file(root + "bin/" + name);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            QStringList args;
+            for (const QByteArray& a : file.readAll().split('\0'))
+                args << QString::fromUtf8(a);
+            args.removeLast(); // after the last separator
+            launches << args;
+            file.remove();
+        }
+        std::sort(launches.begin(), launches.end());
+        return launches;
     }
 };
 
@@ -197,10 +215,21 @@ TEST_F(FakeSession, HostileAddressesArriveWholeAndRunNothing) {
         EXPECT_EQ(browser.Command(address),
                   (QStringList{root + "bin/fake-browser", "--flag=a b", address}));
         ASSERT_TRUE(browser.Open(address));
-        EXPECT_EQ(WaitForLaunch(), (QStringList{"--flag=a b", address}));
+        EXPECT_EQ(WaitForLaunches(1), (QList<QStringList>{{"--flag=a b", address}}));
     }
     for (int i = 1; i <= 6; ++i)
         EXPECT_FALSE(QFileInfo::exists(pwn + QString::number(i))) << i;
+}
+
+TEST_F(FakeSession, AddressesAskedForDuringALookupAllOpen) {
+    DesktopBrowser browser(env);
+    ASSERT_TRUE(browser.Open("one.example"));
+    ASSERT_TRUE(browser.Open("two.example"));
+    EXPECT_EQ(WaitForLaunches(2),
+              (QList<QStringList>{{"--flag=a b", "one.example"}, {"--flag=a b", "two.example"}}));
+    // And the next lookup starts afresh.
+    ASSERT_TRUE(browser.Open("three.example"));
+    EXPECT_EQ(WaitForLaunches(1), (QList<QStringList>{{"--flag=a b", "three.example"}}));
 }
 
 TEST_F(FakeSession, AnAddressThatLooksLikeAnOptionStartsNothing) {
@@ -208,9 +237,9 @@ TEST_F(FakeSession, AnAddressThatLooksLikeAnOptionStartsNothing) {
     EXPECT_EQ(browser.Command("--remote-debugging-port=9222"), QStringList());
     EXPECT_FALSE(browser.Open("--remote-debugging-port=9222"));
     EXPECT_FALSE(browser.Open(""));
-    // Nothing was started: a real launch afterwards is the first the script sees.
+    // Nothing was started: a real launch afterwards is the only one the script sees.
     ASSERT_TRUE(browser.Open("ok"));
-    EXPECT_EQ(WaitForLaunch(), (QStringList{"--flag=a b", "ok"}));
+    EXPECT_EQ(WaitForLaunches(1), (QList<QStringList>{{"--flag=a b", "ok"}}));
 }
 
 TEST_F(FakeSession, FallsBackToXdgOpenAndThenToNothing) {
@@ -227,6 +256,19 @@ TEST_F(FakeSession, FallsBackToXdgOpenAndThenToNothing) {
     DesktopBrowser without(env);
     EXPECT_EQ(without.Command("example.com"), QStringList());
     EXPECT_FALSE(without.Open("example.com"));
+}
+
+TEST_F(FakeSession, ABrowserGoneWhileLookingIsNoHarm) {
+    // The object goes away with its lookup under way: nothing is left running or called.
+    {
+        DesktopBrowser browser(env);
+        ASSERT_TRUE(browser.Open("gone.example"));
+    }
+    for (int i = 0; i < 40; ++i) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    EXPECT_TRUE(WaitForLaunches(0).isEmpty());
 }
 
 TEST(DesktopSoundChoice, PrefersTheThemePlayerThenAFileThenNothing) {
