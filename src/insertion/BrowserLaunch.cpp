@@ -19,11 +19,17 @@ QString HelpPagePath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tutorial/1.htm");
 }
 
+QString HelpPageAddress(const QString& programFolder) {
+    const QString path = programFolder + QStringLiteral("/tutorial/1.htm");
+    if (!QFileInfo(path).isFile())
+        return {};
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
 void ShowHelpPage(Program& program) {
-    const QString path = HelpPagePath();
-    if (!program.platform.browser || !QFileInfo::exists(path))
-        return;
-    program.platform.browser->Open(QUrl::fromLocalFile(path).toString());
+    const QString address = HelpPageAddress(QCoreApplication::applicationDirPath());
+    if (program.platform.browser && !address.isEmpty())
+        program.platform.browser->Open(address);
 }
 
 } // namespace kelpo

@@ -15,4 +15,8 @@ void ShowHelpPage(Program& program);
 // Where the first help page lives: "tutorial/1.htm" in the program's own folder.
 QString HelpPagePath();
 
+// The address of the help page "tutorial/1.htm" under `programFolder` as the browser
+// takes it (file://, blanks and other characters encoded); empty when it is missing.
+QString HelpPageAddress(const QString& programFolder);
+
 } // namespace kelpo
