@@ -10,6 +10,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
@@ -228,7 +229,37 @@ def scenario(tmp, password):
             kelpo.wait()
 
 
+def help_scenario(tmp):
+    """F1 on the main window opens the first help page beside the program."""
+    data = os.path.join(tmp, "data")
+    os.makedirs(data)
+    env, log = prepare_session(os.path.join(tmp, "session"))
+    with open(os.path.join(tmp, "kelpo.log"), "wb") as output:
+        kelpo = subprocess.Popen([KELPO_BIN, "--data-dir", data], env=env,
+                                 stdout=output, stderr=output)
+    try:
+        main_window = wait_for(lambda: visible_windows("^ Kelpo$"), "the main window")[0]
+        type_keys("windowactivate", "--sync", str(main_window))
+        type_keys("key", "F1")
+        wait_for(lambda: os.path.exists(log), "the browser to start")
+        with open(log, "rb") as f:
+            args = [a.decode("utf-8") for a in f.read().split(b"\0")[:-1]]
+        page = os.path.join(os.path.dirname(os.path.realpath(KELPO_BIN)), "tutorial", "1.htm")
+        if args != ["--flag=a b", "file://" + urllib.parse.quote(page)] or not os.path.isfile(page):
+            raise Failure("help opened with %r" % args)
+    finally:
+        kelpo.terminate()
+        try:
+            kelpo.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            kelpo.kill()
+            kelpo.wait()
+
+
 def main():
+    with tempfile.TemporaryDirectory() as tmp:
+        help_scenario(tmp)
+    print("ok: help page")
     for password in ("", "Open Sesame"):
         with tempfile.TemporaryDirectory() as tmp:
             try:
