@@ -425,6 +425,15 @@ void PagesTest::timerStoresMovedWindowsOnlyWhenShownNormally() {
     QCOMPARE(f.program().settings.InsertTop, 55 * 15);
     doIt.hide();
     f.program().doIt = nullptr;
+
+    // Auto Insert pauses the tick for its run and resumes it after.
+    auto* timer = f.pages->findChild<QTimer*>("Timer1");
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    f.program().pauseTimer(true);
+    QVERIFY(!timer->isActive());
+    f.program().pauseTimer(false);
+    QVERIFY(timer->isActive());
 }
 
 void PagesTest::targetWindowFollowsForeignWindowsOnly() {
