@@ -3,12 +3,21 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <cerrno>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace kelpo {
 
@@ -16,6 +25,30 @@ namespace {
 
 constexpr char ShowRequest[] = "show\n";
 constexpr char ShowAnswer[] = "ok\n";
+// A request is one short line; a client sending more is not one of ours.
+constexpr int MaxRequest = 64;
+
+bool Address(const QString& path, sockaddr_un* address) {
+    const QByteArray name = QFile::encodeName(path);
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    if (name.size() >= int(sizeof(address->sun_path)))
+        return false;
+    std::memcpy(address->sun_path, name.constData(), size_t(name.size()));
+    return true;
+}
+
+// Waits for `fd` to become ready for `events`, at most until `deadline`.
+bool WaitFor(int fd, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int r = poll(&p, 1, int(deadline.remainingTime()));
+        if (r > 0)
+            return true;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
 
 } // namespace
 
@@ -43,8 +76,16 @@ SingleInstance::SingleInstance(const QString& dataFolder, const QString& runtime
 }
 
 SingleInstance::~SingleInstance() {
-    if (server_)
-        server_->close();
+    for (auto it = clients_.begin(); it != clients_.end(); ++it) {
+        delete it->notifier;
+        ::close(it.key());
+    }
+    if (listenFd_ >= 0) {
+        delete listener_;
+        ::close(listenFd_);
+        // The socket file is ours while we hold the lock; it goes before the lock does.
+        ::unlink(QFile::encodeName(SocketPath()).constData());
+    }
 }
 
 SingleInstance::Claim SingleInstance::ClaimOrNotify(int timeoutMs) {
@@ -71,52 +112,105 @@ SingleInstance::Claim SingleInstance::ClaimOrNotify(int timeoutMs) {
 }
 
 bool SingleInstance::Listen() {
-    // We hold the lock, so a socket file left here belongs to a program that crashed.
-    QLocalServer::removeServer(SocketPath());
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
-    if (!server_->listen(SocketPath())) {
-        qWarning("kelpo: cannot listen on %s: %s", qPrintable(SocketPath()),
-                 qPrintable(server_->errorString()));
+    sockaddr_un address;
+    if (!Address(SocketPath(), &address)) {
+        qWarning("kelpo: socket path too long: %s", qPrintable(SocketPath()));
         return false;
     }
+    // We hold the lock, so a socket file left here belongs to a program that crashed.
+    ::unlink(address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // Only this user may connect: the socket is made without rights for anyone else.
+    const mode_t oldMask = ::umask(0077);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::umask(oldMask);
+    if (!bound || ::listen(fd, 8) != 0) {
+        qWarning("kelpo: cannot listen on %s: %s", address.sun_path, std::strerror(errno));
+        ::close(fd);
+        return false;
+    }
+    listenFd_ = fd;
+    listener_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(listener_, &QSocketNotifier::activated, this, &SingleInstance::OnNewConnection);
     return true;
 }
 
 bool SingleInstance::NotifyRunning() {
-    QLocalSocket socket;
-    socket.connectToServer(SocketPath());
-    if (!socket.waitForConnected(1000))
+    sockaddr_un address;
+    if (!Address(SocketPath(), &address))
         return false;
-    socket.write(ShowRequest);
-    if (!socket.waitForBytesWritten(1000))
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
         return false;
-    // The answer says the request arrived; a busy instance still gets it when it does
-    // not answer in time.
-    while (!socket.canReadLine() && socket.waitForReadyRead(2000)) {
+    const QDeadlineTimer connectDeadline(1000);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (!ok && errno == EAGAIN) {
+        // The backlog is full: the holder is busy; give it a moment.
+        while (!ok && !connectDeadline.hasExpired()) {
+            QThread::msleep(20);
+            ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        }
     }
-    return true;
+    if (ok)
+        ok = ::send(fd, ShowRequest, sizeof ShowRequest - 1, MSG_NOSIGNAL) ==
+             ssize_t(sizeof ShowRequest - 1);
+    if (ok) {
+        // The answer says the request arrived; a busy instance still gets it when it
+        // does not answer in time.
+        const QDeadlineTimer answerDeadline(2000);
+        char answer[8];
+        if (WaitFor(fd, POLLIN, answerDeadline))
+            (void)::recv(fd, answer, sizeof answer, 0);
+    }
+    ::close(fd);
+    return ok;
 }
 
 void SingleInstance::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // Requests are one short line; anything else is not one of ours.
-            if (!socket->canReadLine() && socket->bytesAvailable() > 64) {
-                socket->abort();
-                return;
-            }
-            while (socket->canReadLine()) {
-                if (socket->readLine() == ShowRequest) {
-                    socket->write(ShowAnswer);
-                    socket->flush();
-                    emit showRequested();
-                }
-            }
-        });
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        clients_.insert(fd, Client{notifier, {}});
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { OnReadable(fd); });
     }
+}
+
+void SingleInstance::OnReadable(int fd) {
+    const auto it = clients_.find(fd);
+    if (it == clients_.end())
+        return;
+    char buffer[MaxRequest];
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        Drop(fd);
+        return;
+    }
+    it->request.append(buffer, qsizetype(n));
+    if (it->request == ShowRequest) {
+        (void)::send(fd, ShowAnswer, sizeof ShowAnswer - 1, MSG_NOSIGNAL);
+        Drop(fd);
+        emit showRequested();
+        return;
+    }
+    if (it->request.contains('\n') || it->request.size() >= MaxRequest)
+        Drop(fd);
+}
+
+void SingleInstance::Drop(int fd) {
+    const auto it = clients_.find(fd);
+    if (it != clients_.end()) {
+        // Called from the notifier's own signal: it may only go once that returns.
+        it->notifier->setEnabled(false);
+        it->notifier->deleteLater();
+        clients_.erase(it);
+    }
+    ::close(fd);
 }
 
 } // namespace kelpo

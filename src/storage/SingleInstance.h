@@ -4,13 +4,18 @@
 // ends. Both live in the user's runtime folder, named after the canonical data folder,
 // so two data folders run side by side. A lock left by a program that crashed belongs to
 // a process that no longer runs and is taken over.
+//
+// The socket is a plain Unix-domain socket rather than Qt's local server: that one drags
+// the network module and a dozen libraries (Kerberos among them) into every start.
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 namespace kelpo {
 
@@ -46,10 +51,18 @@ private:
     bool Listen();
     bool NotifyRunning();
     void OnNewConnection();
+    void OnReadable(int fd);
+    void Drop(int fd);
 
     QString base_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1;
+    QSocketNotifier* listener_ = nullptr;
+    struct Client {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray request;
+    };
+    QHash<int, Client> clients_; // by socket
 };
 
 } // namespace kelpo
