@@ -11,8 +11,10 @@ runs=${2:-30}
 build=$(cd "$build" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-if ! cmake --build "$build" --target kelpo formtarget makeentry layoutprobe >/dev/null; then
-  echo "autoinsert.sh: cannot build the helpers in $build (configure it with KELPO_TESTS=ON)" >&2
+if ! log=$(cmake --build "$build" --target kelpo formtarget makeentry layoutprobe 2>&1); then
+  echo "$log" | tail -n 20 >&2
+  echo "autoinsert.sh: cannot build kelpo and the test helpers in $build" \
+    "(a build configured with KELPO_TESTS=ON)" >&2
   exit 1
 fi
 export KELPO_BUILD="$build" KELPO_BIN="$build/kelpo"

@@ -3,6 +3,7 @@
 // that keep the keyboard with the browser.
 #include "TestProgram.h"
 #include "insertion/DoIt.h"
+#include "mainwindow/Pages.h"
 #include "mainwindow/Twips.h"
 
 #include <QLabel>
@@ -302,6 +303,35 @@ private slots:
         QVERIFY(f.w.isHidden());
     }
 
+    void theMainWindowComesBackOrGoesWithIt() {
+        TestProgram t;
+        Pages pages(t.program);
+        DoIt w(t.program);
+        t.program.CurrentClips[0] = "a";
+        w.SetRowClip(0, "a");
+        pages.show();
+        w.ShowForUse();
+        QVERIFY(pages.isHidden()); // in place of the main window
+        QVERIFY(w.isVisible());
+
+        QTest::mouseClick(w.findChild<QPushButton*>("UsePageBtn"), Qt::RightButton);
+        QVERIFY(w.isHidden());
+        QVERIFY(pages.isVisible());
+        QVERIFY(!pages.isMinimized());
+
+        w.ShowForUse();
+        QTest::mouseClick(w.findChild<QPushButton*>("MinimizeBtn"), Qt::LeftButton);
+        QVERIFY(w.isHidden());
+        QVERIFY(pages.isMinimized());
+
+        // Closing the insertion window never leaves the program without a window.
+        pages.hide();
+        w.ShowForUse();
+        w.close();
+        QTRY_VERIFY(pages.isVisible());
+        QVERIFY(w.isHidden());
+    }
+
     void escapeGoesBackToTheEditorOnlyInTestMode() {
         Fixture f;
         f.Load({"a"});
@@ -337,7 +367,7 @@ private slots:
         QCOMPARE(f.t.program.EditSlot, 7);
     }
 
-    void enterIsSwallowed() {
+    void enterAndHelpKeysAreConsumed() {
         Fixture f;
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         press.ignore();
@@ -347,6 +377,10 @@ private slots:
         release.ignore();
         QCoreApplication::sendEvent(&f.w, &release);
         QVERIFY(release.isAccepted());
+        QKeyEvent help(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        help.ignore();
+        QCoreApplication::sendEvent(&f.w, &help);
+        QVERIFY(help.isAccepted());
         QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
         other.ignore();
         QCoreApplication::sendEvent(&f.w, &other);
