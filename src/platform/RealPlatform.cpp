@@ -8,6 +8,7 @@
 #include "platform/Sound.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
+#include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11WindowSystem.h"
 
 #include <QGuiApplication>
@@ -24,6 +25,7 @@ RealPlatform::RealPlatform() {
     // Wayland) their windows would not be the program's.
     if (!qGuiApp || QGuiApplication::platformName() == u"xcb") {
         windows_ = X11WindowSystem::Create();
+        keys_ = X11KeySender::Create();
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QPlainTextEdit>
 #include <QSaveFile>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWindow>
 
@@ -35,7 +36,10 @@ int main(int argc, char** argv) {
             return;
         QSaveFile file(out);
         if (file.open(QIODevice::WriteOnly)) {
-            file.write(edit.toPlainText().toUtf8());
+            // The raw text keeps no-break spaces; paragraph breaks become "\n".
+            QString text = edit.document()->toRawText();
+            text.replace(QChar::ParagraphSeparator, u'\n');
+            file.write(text.toUtf8());
             file.commit();
         }
     };
