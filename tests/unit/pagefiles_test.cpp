@@ -242,12 +242,6 @@ TEST_F(PageFilesTest, UnwritableFolderFailsAndNamesTheFile) {
     EXPECT_EQ(ReadUrl(folder, 0), "x");
 }
 
-TEST(ClipSetNames, EmptyNameIsStoredAsUntitled) {
-    EXPECT_EQ(StoredName(""), "Untitled");
-    EXPECT_EQ(StoredName(" "), " ");
-    EXPECT_EQ(StoredName("Bank"), "Bank");
-}
-
 TEST(SaveClipSet, WritesTheNamesRecordAndTheEntryFiles) {
     TestProgram t;
     Program& p = t.program;
