@@ -136,6 +136,7 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
             mnuPopup_->popup(QCursor::pos());
         };
         tray->onAvailable = [this] { TrayAppeared(); };
+        tray->onLost = [this] { TrayLost(); };
         tray->IsAvailable(); // starts the tray's watch for a tray host
     }
 
@@ -153,6 +154,7 @@ Pages::~Pages() {
         tray->onLeftClick = nullptr;
         tray->onRightClick = nullptr;
         tray->onAvailable = nullptr;
+        tray->onLost = nullptr;
     }
     // The hook points at this window's timer; start-up may have let go of the pointer first.
     if (program_.pages == this || program_.pages == nullptr) {
@@ -623,6 +625,15 @@ void Pages::TrayAppeared() {
     // Minimised to the task bar only for want of a tray: move there now.
     if (isVisible() && isMinimized() && UseTray())
         GoToTray();
+}
+
+void Pages::TrayLost() {
+    // The icon went with the tray: a window hidden in it would have no way back.
+    TrayIcon* tray = program_.platform.tray;
+    if (!isVisible() && tray && tray->IsVisible()) {
+        tray->Hide();
+        showMinimized();
+    }
 }
 
 void Pages::changeEvent(QEvent* event) {

@@ -125,6 +125,7 @@ private:
     void NoteForeground(WindowId window);
     bool IsOwnWindow(WindowId window) const;
     void TrayAppeared();
+    void TrayLost();
 
     Program& program_;
     FirstLetterSearch search_;

@@ -65,10 +65,13 @@ bool QtTrayIcon::Ensure() {
 
 void QtTrayIcon::CheckHost() {
     const bool available = QSystemTrayIcon::isSystemTrayAvailable();
-    const bool appeared = available && !hostSeen_;
+    if (available == hostSeen_)
+        return;
     hostSeen_ = available;
-    if (appeared && onAvailable)
+    if (available && onAvailable)
         onAvailable();
+    else if (!available && onLost)
+        onLost();
 }
 
 bool QtTrayIcon::IsAvailable() {

@@ -1,7 +1,7 @@
 #pragma once
 // The tray icon over Qt's system tray support: tip "Kelpo", the program's icon. A left
 // click and a right click on it are handed to the program; a tray host that appears
-// after start-up is noticed within a second.
+// after start-up, or goes away, is noticed within a second.
 #include "platform/TrayIcon.h"
 
 #include <QObject>

@@ -21,6 +21,8 @@ public:
     std::function<void()> onRightClick;
     // Called when a tray host appears after start-up.
     std::function<void()> onAvailable;
+    // Called when the tray host goes away (the icon with it).
+    std::function<void()> onLost;
 };
 
 } // namespace kelpo

@@ -67,10 +67,14 @@ click_icon() { # button
     xdotool mousemove "$x" "$y" click "$1"
 }
 
-trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel \
-    --height 32 --transparent false >/dev/null 2>&1 &
-pids+=($!)
-wait_for 'xdotool search --onlyvisible --class trayer >/dev/null 2>&1' || fail "trayer did not start"
+start_tray() {
+    trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel \
+        --height 32 --transparent false >/dev/null 2>&1 &
+    tray=$!
+    pids+=($tray)
+    wait_for 'xdotool search --onlyvisible --class trayer >/dev/null 2>&1' || fail "trayer did not start"
+}
+start_tray
 
 # Settings of an earlier run (version "4.00"): tray chosen (offset 30), window on screen.
 python3 - "$data/Kelpo.ini" <<'EOF'
@@ -108,6 +112,15 @@ wait_for '[ "$(map_state "$main")" = IsViewable ]' || fail "second restore faile
 xdotool windowactivate --sync "$main" key alt+F4
 wait_for 'tray_icon >/dev/null' || fail "the close box did not go to the tray"
 kill -0 "$kelpo" 2>/dev/null || fail "the close box ended the program"
+
+# The tray goes away: the window comes back minimised on the task bar, not lost; a new
+# tray takes it in again.
+kill "$tray"
+wait "$tray" 2>/dev/null
+wait_for '[ "$(wm_state "$main")" = Iconic ]' || fail "lost with the tray: '$(wm_state "$main")'"
+start_tray
+wait_for 'tray_icon >/dev/null' || fail "a new tray did not take the window in"
+wait_for 'withdrawn "$main"' || fail "in the new tray the window is '$(wm_state "$main")'"
 
 # Right click: the menu; its first item "Close Kelpo" ends the program within a second.
 click_icon 3

@@ -547,7 +547,17 @@ void PagesTest::noTrayFallsBackToTheTaskBar() {
     tray.onAvailable();
     QVERIFY(!f.pages->isVisible());
     QVERIFY(tray.visible);
+    // The tray goes away with the window in it: back to the task bar, not lost.
+    tray.available = false;
+    tray.onLost();
+    QVERIFY(f.pages->isVisible() && f.pages->isMinimized());
+    QVERIFY(!tray.visible);
+    tray.available = true;
+    tray.onAvailable();
+    QVERIFY(!f.pages->isVisible());
     tray.onLeftClick();
+    QVERIFY(f.pages->isVisible() && !f.pages->isMinimized());
+    tray.onLost(); // a window in view stays as it is
     QVERIFY(f.pages->isVisible() && !f.pages->isMinimized());
 
     // Task bar chosen: no icon, ever.
