@@ -85,6 +85,21 @@ struct Fixture {
     QByteArray Ini() { return TestProgram::ReadAll(t.Path("Kelpo.ini")); }
 };
 
+// The help page beside the test program, as it lies beside the real one; removed again
+// when made here.
+struct HelpPageBeside {
+    QString folder = QCoreApplication::applicationDirPath() + "/tutorial";
+    bool made = !QFileInfo::exists(folder + "/1.htm");
+    HelpPageBeside() {
+        if (made)
+            TestProgram::WriteAll(folder + "/1.htm", "<html></html>");
+    }
+    ~HelpPageBeside() {
+        if (made)
+            QDir(folder).removeRecursively();
+    }
+};
+
 QColor Back(QWidget* widget) {
     return widget->palette().color(QPalette::Window);
 }
@@ -363,18 +378,13 @@ void PagesTest::escMinimisesAndF1ShowsHelp() {
     QCOMPARE(f.t.fakes.tray.shows, 0);
 
     // Help opens the help page beside the program, from F1 and from the Help button.
-    const QString folder = QCoreApplication::applicationDirPath() + "/tutorial";
-    const bool made = !QFileInfo::exists(folder + "/1.htm");
-    if (made)
-        TestProgram::WriteAll(folder + "/1.htm", "<html></html>");
+    HelpPageBeside help;
     f.pages->showNormal();
     QTest::keyClick(f.pages.get(), Qt::Key_F1);
     QCOMPARE(f.t.fakes.browser.opened.size(), 1);
     QVERIFY(f.t.fakes.browser.opened[0].endsWith("tutorial/1.htm"));
     QTest::mouseClick(f.pages->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     QCOMPARE(f.t.fakes.browser.opened.size(), 2);
-    if (made)
-        QDir(folder).removeRecursively();
 }
 
 void PagesTest::timerStoresMovedWindowsOnlyWhenShownNormally() {
@@ -655,6 +665,7 @@ void PagesTest::optionsDialogSavesEachChoiceAtOnce() {
 
 void PagesTest::aboutWindowFromUpgrades() {
     Fixture f;
+    HelpPageBeside help;
     f.Start();
     f.pages->move(50, 20);
     f.pages->show();
@@ -672,6 +683,8 @@ void PagesTest::aboutWindowFromUpgrades() {
         texts << about->findChild<QPushButton*>("OKButton")->text();
         frame = about->frameGeometry();
         onTop = about->windowFlags() & Qt::WindowStaysOnTopHint;
+        QTest::keyClick(about, Qt::Key_F1); // help, and the window stays
+        QVERIFY(about->isVisible());
         QTest::keyClick(about, Qt::Key_Escape);
     });
     QTest::mouseClick(f.pages->findChild<QPushButton*>("UpgradeBtn"), Qt::LeftButton);
@@ -686,6 +699,9 @@ void PagesTest::aboutWindowFromUpgrades() {
     QVERIFY(texts[4].contains("https://kelpo.app/upgrades"));
     QCOMPARE(texts[5], QString("OK"));
     QVERIFY(onTop);
+    QCOMPARE(f.t.fakes.browser.opened.size(), 1);
+    QVERIFY(f.t.fakes.browser.opened[0].endsWith("tutorial/1.htm"));
+    f.t.fakes.browser.opened.clear();
     QCOMPARE(frame.left(), f.pages->frameGeometry().left() + 237); // 3550 twips
     QCOMPARE(frame.bottom(), f.pages->frameGeometry().bottom());
     QVERIFY(f.pages->isVisible() && !f.pages->isMinimized());
