@@ -5,6 +5,7 @@
 #include "storage/Startup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationVersion(QStringLiteral("4.52"));
     QApplication app(argc, argv);
+    // Every window of the program, message boxes included, carries its icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelpo/kelpo.png")));
     // The main window decides when the program ends (its close box may only minimise it
     // to the tray); closing a message box while it is away must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -141,10 +141,13 @@ other=$started
 other_win=$(main_window "$other")
 expect "a second data folder runs side by side" [ -n "$other_win" ]
 expect "the first instance still runs" running "$first"
+before=$(cd "$work/other" && find . -type f -exec md5sum {} + | sort)
 close_window "$other_win" "$other"
 wait_exit "$other"
 code=$?
 expect "the close box ends the program (exit $code, active $(xdotool getactivewindow), window $other_win $(window_state "$other_win"))" [ $code -eq 0 ]
+after=$(cd "$work/other" && find . -type f -exec md5sum {} + | sort)
+expect "nothing is written at the end" [ "$before" = "$after" ]
 left=$(find "${XDG_RUNTIME_DIR:-/tmp}" -name 'kelpo-*' 2>/dev/null | wc -l)
 expect "a clean end leaves only the running instance's lock and socket ($left)" [ "$left" = 2 ]
 
@@ -192,6 +195,39 @@ for round in 1 2 3 4 5; do
   kill -9 "$survivor"
   wait "$survivor" 2>/dev/null
 done
+
+# --- where the data lives without --data-dir ------------------------------------------
+started_in() { # expected data folder, then the command (its pid is killed afterwards)
+  local folder=$1; shift
+  "$@" >>"$work/kelpo.log" 2>&1 &
+  local pid=$!
+  pids+=("$pid")
+  main_window "$pid" >/dev/null
+  local found=1
+  [ -s "$folder/Kelpo.ini" ] && [ -s "$folder/Lib1/Names.dat" ] && found=0
+  kill -9 "$pid"
+  wait "$pid" 2>/dev/null
+  return $found
+}
+expect "KELPO_DATA_DIR names the data folder" \
+  started_in "$work/env" env KELPO_DATA_DIR="$work/env" "$KELPO_BIN"
+expect "without a folder the data lives in the per-user folder" \
+  started_in "$work/home/.local/share/Kelpo/Kelpo" \
+  env -u KELPO_DATA_DIR -u XDG_DATA_HOME HOME="$work/home" "$KELPO_BIN"
+# A portable installation in the old one-folder layout: the data stays beside the
+# program and becomes its first library.
+mkdir -p "$work/portable"
+cp "$KELPO_BIN" "$work/portable/kelpo"
+{ printf 'Old entry%21s' ''; printf '\377\0\0\0'; } >"$work/portable/Names.dat"
+echo "page" >"$work/portable/Page0.dat"
+echo "mine" >"$work/portable/Notes.txt"
+expect "a program folder holding old data keeps it there" \
+  started_in "$work/portable" env -u KELPO_DATA_DIR HOME="$work/home2" "$work/portable/kelpo"
+expect "the old files moved into Lib1" [ -s "$work/portable/Lib1/Page0.dat" ] 
+expect "and the old names are the first library's" \
+  [ "$(head -c 9 "$work/portable/Lib1/Names.dat")" = "Old entry" ]
+expect "Notes.txt stayed" [ -s "$work/portable/Notes.txt" ] 
+expect "nothing went to the per-user folder" [ ! -e "$work/home2/.local/share/Kelpo" ]
 
 # --- a data folder that cannot be written ---------------------------------------------
 echo x >"$work/plain"
