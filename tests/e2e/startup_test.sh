@@ -196,6 +196,35 @@ for round in 1 2 3 4 5; do
   wait "$survivor" 2>/dev/null
 done
 
+# --- a second start brings the first back from the tray --------------------------------
+trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel \
+  --height 32 --transparent false >/dev/null 2>&1 &
+tray=$!
+pids+=("$tray")
+for _ in $(seq 1 100); do
+  xdotool search --onlyvisible --class trayer >/dev/null 2>&1 && break
+  sleep 0.1
+done
+tray_folder="$work/tray"
+mkdir -p "$tray_folder"
+# Settings of an earlier run with "Minimize to System Tray" (offset 30).
+{ printf '4.00'; printf '\0\0'; printf '\270\013\0\0\270\013\0\0\270\013\0\0\340\056\0\0'
+  printf '\0\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\0\0\0'; } >"$tray_folder/Kelpo.ini"
+start "$tray_folder"
+in_tray=$started
+win=$(main_window "$in_tray")
+hidden() { [ "$(xwininfo -id "$1" 2>/dev/null | sed -n 's/.*Map State: //p')" = IsUnMapped ]; }
+wait_hidden() { for _ in $(seq 1 100); do hidden "$1" && return 0; sleep 0.1; done; return 1; }
+wait_shown() { for _ in $(seq 1 100); do hidden "$1" || return 0; sleep 0.1; done; return 1; }
+expect "a later run with the tray option starts in the tray" wait_hidden "$win"
+start "$tray_folder"
+wait_exit "$started"
+expect "a second start ends" [ $? -eq 0 ]
+expect "and the window is back from the tray, normal" wait_state "$win" Normal
+expect "and on screen" wait_shown "$win"
+kill -9 "$in_tray" "$tray"
+wait "$in_tray" "$tray" 2>/dev/null
+
 # --- where the data lives without --data-dir ------------------------------------------
 started_in() { # expected data folder, then the command (its pid is killed afterwards)
   local folder=$1; shift
