@@ -131,7 +131,11 @@ class Kelpo:
             self.proc = subprocess.Popen([KELPO_BIN, "--data-dir", data.path],
                                          stdout=subprocess.DEVNULL, stderr=log)
         self.places = layout()
-        self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window")
+        try:
+            self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window")
+        except Failure:
+            self.stop()
+            raise Failure("the main window did not appear; kelpo said:\n" + self.errors())
 
     def insertion_window(self):
         return visible_window(r"Kelpo \(Insertion\)")

@@ -12,12 +12,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDialog>
+#include <QFile>
 #include <QFormLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QWindow>
 
@@ -80,10 +80,15 @@ int main(int argc, char** argv) {
                           {"submittedAt", QString::number(submittedAt)},
                           {"focusLost", focusLost},
                           {"last", last}};
-        QSaveFile file(out);
-        if (file.open(QIODevice::WriteOnly)) {
+        // Written whole and renamed into place, so a reader never sees half a state; not
+        // synced to disk, which would slow the form down and with it every wait for it.
+        const QString temporary = out + QStringLiteral(".tmp");
+        QFile file(temporary);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             file.write(QJsonDocument(state).toJson(QJsonDocument::Compact));
-            file.commit();
+            file.close();
+            std::rename(QFile::encodeName(temporary).constData(),
+                        QFile::encodeName(out).constData());
         }
     };
     for (QLineEdit* edit : {user, password, notes})
