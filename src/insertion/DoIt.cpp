@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -149,9 +150,9 @@ ClipRow* DoIt::MakeRow(int index) {
     row->onRelease = [this](int i, Qt::MouseButton button) { Names_MouseUp(i, button); };
     row->installEventFilter(this);
     // The hide flag's holder: never visible in this window.
-    auto* hide = new QWidget(useInnerFrame_);
+    auto* hide = new QCheckBox(useInnerFrame_);
     hide->setObjectName(QStringLiteral("HideOption_%1").arg(index));
-    hide->setProperty("checked", false);
+    hide->setFocusPolicy(Qt::NoFocus);
     hide->hide();
     names_[index] = row;
     hideOption_[index] = hide;
@@ -287,7 +288,7 @@ void DoIt::SetRowHidden(int row, bool hidden) {
     if (row < 0 || row >= ClipCount)
         return;
     rowHidden_[row] = hidden;
-    hideOption_[row]->setProperty("checked", hidden);
+    hideOption_[row]->setChecked(hidden);
     ShowCaption(row);
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -90,7 +91,7 @@ private:
     bool focusPending_ = false;
 
     std::array<ClipRow*, 40> names_{};
-    std::array<QWidget*, 40> hideOption_{};
+    std::array<QCheckBox*, 40> hideOption_{};
     std::array<QString, 40> rowClips_;
     std::array<bool, 40> rowHidden_{};
 
