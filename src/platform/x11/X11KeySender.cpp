@@ -95,7 +95,8 @@ struct Loan {
     XkbDescPtr original = nullptr;
     int first = 0;
     int last = -1;
-    std::vector<KeyCode> keys;
+    std::vector<KeyCode> keys;     // lent for the current stretch
+    std::vector<KeyCode> previous; // lent for the stretch before, still as they were
 };
 
 } // namespace
@@ -224,6 +225,13 @@ struct X11KeySender::Impl {
         const size_t keys = (syms.size() + 1) / 2;
         if (keys == 0 || keys > spares.size())
             return false;
+        // Keys lent for the stretch before stay as they are if enough others are free.
+        std::vector<KeyCode> fresh;
+        for (KeyCode code : spares)
+            if (std::find(loan.keys.begin(), loan.keys.end(), code) == loan.keys.end())
+                fresh.push_back(code);
+        if (fresh.size() >= keys)
+            spares = fresh;
         // The spare keys closest together, so the change covers the fewest other keys
         // (which it sends back unchanged).
         std::sort(spares.begin(), spares.end());
@@ -241,7 +249,8 @@ struct X11KeySender::Impl {
         if (!lent)
             return false;
         bool ok = true;
-        for (KeyCode code : loan.keys)
+        // Keys lent two stretches ago are free again.
+        for (KeyCode code : loan.previous)
             if (std::find(chosen.begin(), chosen.end(), code) == chosen.end())
                 ok = ok && XkbChangeTypesOfKey(lent, code, 0, XkbAllGroupsMask, nullptr, nullptr) ==
                                Success;
@@ -262,6 +271,7 @@ struct X11KeySender::Impl {
             loan.first =
                 loan.keys.empty() ? chosen.front() : std::min<int>(loan.first, chosen.front());
             loan.last = std::max<int>(loan.last, chosen.back());
+            loan.previous = loan.keys;
             loan.keys = chosen;
             XkbMapChangesRec changes{};
             changes.changed = XkbKeySymsMask;
@@ -347,11 +357,13 @@ struct X11KeySender::Impl {
     // Returns once the target has read what was sent. Lent keys must stay lent until
     // then and a little longer: a browser that looks the keys up after the map has
     // changed loses the character.
-    void WaitForTarget(Window target, bool keysLent) {
+    // The pause grows with the keys sent, for a loaded target that is still working
+    // through them.
+    void WaitForTarget(Window target, bool keysLent, size_t keysSent) {
         XSync(Dpy(), False);
         const Reply reply = PingTarget(target, keysLent ? KeymapReplyWaitMs : TargetReplyWaitMs);
         if (keysLent)
-            Pause(reply == Reply::Answered ? 20 : 100);
+            Pause((reply == Reply::Answered ? 50 : 100) + int(std::min<size_t>(keysSent, 200)));
     }
 
     // Returns once the target has taken in a keymap change; false when it does not answer.
@@ -427,9 +439,18 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
     const auto down = KeysDown();
     std::erase_if(spares,
                   [&](KeyCode c) { return std::find(down.begin(), down.end(), c) != down.end(); });
-    const size_t capacity = spares.size() * 2;
-
     // Cut the text into stretches whose missing keysyms fit on the spare keys at once.
+    // When it takes more than one, each stretch gets half of the spare keys, so that a
+    // key's next loan comes two stretches later: a target that handles keys late (some
+    // toolkits let window-system messages overtake queued keys) still finds the key
+    // lent as it was.
+    std::set<KeySym> distinct;
+    for (const Planned& p : plan)
+        if (p.missing != NoSymbol)
+            distinct.insert(p.missing);
+    size_t capacity = spares.size() * 2;
+    if (distinct.size() > capacity && spares.size() >= 2)
+        capacity = (spares.size() / 2) * 2;
     std::vector<size_t> cuts{0};
     std::set<KeySym> stretch;
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -474,12 +495,12 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
             ok = Type(plan[i]);
         if (ok && !lend.empty()) {
             // The next stretch's loan takes these keys back in the same change.
-            WaitForTarget(target, true);
+            WaitForTarget(target, true, cuts[c + 1] - cuts[c]);
             if (c + 2 == cuts.size())
                 RestoreMap();
             ok = Healthy();
         } else if (ok && wait && c + 2 == cuts.size()) {
-            WaitForTarget(target, false);
+            WaitForTarget(target, false, 0);
             ok = Healthy();
         }
     }
