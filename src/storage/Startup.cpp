@@ -173,11 +173,12 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     // Only the very first start opens in full view; every later one starts minimised.
     if (!firstRun)
         pages_->Minimize();
+    running_ = true;
     return true;
 }
 
 void Startup::ShowMainWindow() {
-    if (!pages_)
+    if (!pages_ || !running_)
         return;
     pages_->RestoreFromTray();
     // Qt's own activation may be refused as focus stealing; the window system's is not.

@@ -51,7 +51,8 @@ public:
     bool InitializeProgram(const ScreenInfo& screen);
 
     // What a later start asks of the running one: the main window back in its normal
-    // state (from the tray too) and in front.
+    // state (from the tray too) and in front. Nothing before start-up has shown it (a
+    // request may arrive while the screen notice is open).
     void ShowMainWindow();
 
     Pages* pages() const { return pages_.get(); }
@@ -64,6 +65,7 @@ private:
     Program& program_;
     QString runtimeFolder_;
     int exitCode_ = 0;
+    bool running_ = false;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Pages> pages_;
     std::unique_ptr<DoIt> doIt_;

@@ -180,7 +180,14 @@ void FirstStartTest::unwritableFolderIsReportedOnce() {
 
 void FirstStartTest::laterStartBringsTheWindowBackFromTheTray() {
     TestProgram t;
-    Startup startup(t.program);
+    QTemporaryDir runtime;
+    Startup startup(t.program, runtime.path());
+    QVERIFY(!startup.ActivatePreviousInstance());
+    // A request that comes before start-up is done (behind the screen notice) shows
+    // nothing.
+    startup.ShowMainWindow();
+    QVERIFY(!startup.pages()->isVisible());
+
     QVERIFY(startup.InitializeProgram(BigScreen));
     t.program.settings.MinimizeToTray = 1;
     startup.pages()->Minimize();
