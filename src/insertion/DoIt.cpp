@@ -29,7 +29,9 @@ namespace kelpo {
 
 namespace {
 
-constexpr int RowWidthTwips = 3300;
+// Narrow enough that the whole window fits its default place, 3250 twips from the
+// right edge of the screen.
+constexpr int RowWidthTwips = 2850;
 constexpr int RowLeftTwips = 0;
 const QColor RowColor(255, 255, 255);
 const QColor RowHoverColor(220, 232, 252);
@@ -142,6 +144,9 @@ DoIt::~DoIt() {
 ReleaseButton* DoIt::MakeButton(const QString& name, const QString& caption) {
     auto* button = new ReleaseButton(caption, useControlFrame_);
     button->setObjectName(name);
+    // The rows set the window's width; the buttons share it rather than widen it.
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    button->setMinimumWidth(0);
     return button;
 }
 
