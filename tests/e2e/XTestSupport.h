@@ -3,19 +3,19 @@
 // received, and a few direct Xlib looks at the server.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,21 +27,12 @@ extern char** environ;
 
 namespace xtest {
 
+inline std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
 inline bool WithoutWindowManager() {
-    const char* v = std::getenv("KELPO_E2E_NO_WM");
-    return v && std::string(v) == "1";
-}
-
-inline std::string BuildDir() {
-    const char* v = std::getenv("KELPO_BUILD");
-    return v ? v : ".";
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return Env("KELPO_E2E_NO_WM") == "1";
 }
 
 // Polls `condition` every 5 ms for up to `ms`; a bound against hanging, not a measurement.
@@ -56,9 +47,10 @@ inline bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
 }
 
 // A running program started with an argument vector, its standard output on a pipe.
+// A helper that dies closes the pipe, so reading a line never hangs on it.
 class Child {
 public:
-    Child(const std::string& program, const std::vector<std::string>& args) {
+    Child(const std::string& program, std::vector<std::string> args) {
         int fds[2];
         if (pipe(fds) != 0)
             return;
@@ -66,63 +58,34 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<std::string> all{program};
-        all.insert(all.end(), args.begin(), args.end());
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
-        for (auto& a : all)
+        for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
-        out_ = fds[0];
+        out_ = fdopen(fds[0], "r");
     }
     ~Child() {
         Kill();
-        if (out_ >= 0)
-            close(out_);
+        if (out_)
+            fclose(out_);
     }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    pid_t Pid() const { return pid_; }
-
-    // The next line of output, waiting at most `ms`; empty on timeout or end.
-    std::string ReadLine(int ms = 10000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (true) {
-            const auto nl = buffer_.find('\n');
-            if (nl != std::string::npos) {
-                std::string line = buffer_.substr(0, nl);
-                buffer_.erase(0, nl + 1);
-                return line;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                end - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || out_ < 0)
-                return {};
-            pollfd fd{out_, POLLIN, 0};
-            if (poll(&fd, 1, int(left.count())) <= 0)
-                return {};
-            char chunk[256];
-            const ssize_t n = read(out_, chunk, sizeof chunk);
-            if (n <= 0)
-                return {};
-            buffer_.append(chunk, size_t(n));
-        }
+    // The next line of output; empty at the end.
+    std::string ReadLine() {
+        char line[256];
+        if (!out_ || !fgets(line, sizeof line, out_))
+            return {};
+        return std::string(line, strcspn(line, "\n"));
     }
 
     // Sends `sig` and reaps the child; returns its wait status.
     int Kill(int sig = SIGTERM) {
-        if (pid_ <= 0)
-            return status_;
-        kill(pid_, sig);
-        return Wait();
-    }
-
-    int Wait() {
         if (pid_ > 0) {
+            kill(pid_, sig);
             waitpid(pid_, &status_, 0);
             pid_ = -1;
         }
@@ -131,43 +94,37 @@ public:
 
 private:
     pid_t pid_ = -1;
-    int out_ = -1;
+    FILE* out_ = nullptr;
     int status_ = 0;
-    std::string buffer_;
 };
 
-// The key target window (tests/e2e/helpers/keytarget.cpp), started and focused.
+// The key target window (tests/e2e/helpers/keytarget.cpp), started and focused. Its record
+// lives in the private runtime folder that run-in-x.sh removes at the end.
 class Target {
 public:
     explicit Target(const std::string& title = "Key target", int x = 100, int y = 100) {
-        char pattern[] = "/tmp/kelpo-target-XXXXXX";
-        const int fd = mkstemp(pattern);
-        if (fd >= 0)
-            close(fd);
-        out_ = pattern;
-        child_ = std::make_unique<Child>(BuildDir() + "/tests/keytarget",
+        static int count = 0;
+        out_ = Env("XDG_RUNTIME_DIR") + "/target-" + std::to_string(++count);
+        child_ = std::make_unique<Child>(Env("KELPO_BUILD") + "/tests/keytarget",
                                          std::vector<std::string>{"--out", out_, "--title", title,
                                                                   "--x", std::to_string(x), "--y",
                                                                   std::to_string(y)});
         const std::string line = child_->ReadLine();
         if (line.rfind("ready ", 0) == 0)
             window_ = std::stoul(line.substr(6));
+        EXPECT_NE(window_, 0u) << "the key target window did not start";
     }
-    ~Target() {
-        child_.reset();
-        unlink(out_.c_str());
-    }
-
-    bool Ready() const { return window_ != 0; }
     unsigned long Window() const { return window_; }
-    std::string Text() const { return ReadFile(out_); }
+    std::string Text() const {
+        std::ifstream in(out_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
     // Waits until the field holds `expected` (or the bound passes) and returns what it holds.
-    std::string WaitForText(const std::string& expected, int ms = 5000) const {
-        WaitUntil([&] { return Text() == expected; }, ms);
+    std::string WaitForText(const std::string& expected) const {
+        WaitUntil([&] { return Text() == expected; });
         return Text();
     }
     void Close() { child_.reset(); }
-    Child& Process() { return *child_; }
 
 private:
     std::string out_;
@@ -197,12 +154,11 @@ inline std::vector<int> KeysDown(Display* dpy) {
 }
 
 // Runs a command and returns its standard output (for setxkbmap and xkbcomp).
-inline std::string Run(const std::string& command) {
+inline std::string Shell(const std::string& command) {
     std::string out;
     if (FILE* p = popen(command.c_str(), "r")) {
         char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
             out.append(buf, n);
         pclose(p);
     }

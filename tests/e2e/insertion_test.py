@@ -4,10 +4,10 @@ entry opened by a real click on its name, clips typed with real keystrokes into 
 form of ours that keeps the keyboard focus throughout. Run by run-in-x.sh."""
 import os
 import sys
-import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kelpo_e2e import DataFolder, Failure, FormTarget, Kelpo, active_window, open_entry_for  # noqa: E402
+from kelpo_e2e import (DataFolder, Failure, FormTarget, Kelpo, active_window, check,  # noqa: E402
+                       main_guard, open_entry_for)
 
 LATIN = "Zoë Ærøskøbing ßñé €‰"
 SPECIAL = "Pa55+word%^~(x){y}"
@@ -23,11 +23,6 @@ CLIPS = [
     "{Shift+Tab}",    # 8
     "{Tab}{02}",      # 9
 ]
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def main():
@@ -92,22 +87,11 @@ def main():
         print("form state: %r" % form.state())
         print("active window: %d, form: %d" % (active_window(), form.window))
         print("kelpo said:\n" + kelpo.errors())
-        if os.environ.get("KELPO_E2E_SHOT"):
-            os.system("import -window root " + os.environ["KELPO_E2E_SHOT"])
         raise
     finally:
-        kelpo.stop()
         form.stop()
-    errors = kelpo.errors()
-    check("AddressSanitizer" not in errors and "runtime error" not in errors,
-          "sanitizer report:\n" + errors)
+        kelpo.stop()
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        traceback.print_exc()
-        print("FAIL: %s" % failure)
-        sys.exit(1)
-    print("PASS")
+    main_guard(main)

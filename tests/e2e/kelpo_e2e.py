@@ -1,106 +1,80 @@
-"""Shared pieces of the end-to-end runs with the real kelpo binary: a prepared data folder,
-the log-in form that receives the keys, window look-ups and real pointer clicks (xdotool).
-Everything runs on the private display that run-in-x.sh provides."""
-import json
-import os
-import re
-import subprocess
-import tempfile
-import time
+# Shared pieces of the end-to-end runs with the real kelpo binary: a prepared data folder,
+# the log-in form that receives the keys, window look-ups and real pointer clicks (xdotool).
+# Everything runs on the private display that run-in-x.sh provides.
+import json, os, re, subprocess, sys, tempfile, time, traceback
 
-BUILD = os.environ.get("KELPO_BUILD", "")
-KELPO_BIN = os.environ.get("KELPO_BIN", os.path.join(BUILD, "kelpo"))
-HELPERS = os.path.join(BUILD, "tests")
+KELPO_BIN = os.environ["KELPO_BIN"]
+HELPERS = os.path.join(os.environ.get("KELPO_BUILD", ""), "tests")
 
 
 class Failure(Exception):
     pass
 
 
-def helper(name):
-    return os.path.join(HELPERS, name)
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
 
 
-def run(*args, **kwargs):
-    return subprocess.run(args, check=True, capture_output=True, text=True, **kwargs).stdout
+def run(*args, check=True):
+    return subprocess.run([str(a) for a in args], check=check, capture_output=True,
+                          text=True).stdout
 
 
 def wait_for(predicate, what, timeout=10.0):
     deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure("timed out waiting for " + what)
+    while not (value := predicate()):
+        check(time.monotonic() < deadline, "timed out waiting for " + what)
         time.sleep(0.02)
+    return value
 
 
-def xdo(*args):
-    return run("xdotool", *[str(a) for a in args])
+def xdo(*args, check=True):
+    return run("xdotool", *args, check=check)
 
 
 def active_window():
-    out = subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True)
-    return int(out.stdout.strip()) if out.returncode == 0 and out.stdout.strip() else 0
+    return int(xdo("getactivewindow", check=False) or 0)
 
 
 def visible_window(title_regex):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_regex],
-                         capture_output=True, text=True)
-    ids = [int(x) for x in out.stdout.split()]
-    return ids[0] if ids else 0
+    return int((xdo("search", "--onlyvisible", "--name", title_regex, check=False).split()
+                or [0])[0])
 
 
 def client_origin(window):
-    info = run("xwininfo", "-id", str(window))
-    x = int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1))
-    y = int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1))
-    return x, y
+    info = run("xwininfo", "-id", window)
+    return [int(re.search(r"Absolute upper-left %s:\s+(-?\d+)" % a, info).group(1)) for a in "XY"]
 
 
-def layout():
-    """Centres of the controls, per window, in client coordinates."""
-    places = {}
-    for line in run(helper("layoutprobe")).splitlines():
-        window, control, x, y = line.split()
-        places.setdefault(window, {})[control] = (int(x), int(y))
-    return places
-
-
-def click(x, y, button=1):
-    xdo("mousemove", "--sync", x, y)
+# A real click at `place`, given in the client coordinates of `window`.
+def click_in(window, place, button=1):
+    x, y = client_origin(window)
+    xdo("mousemove", "--sync", x + place[0], y + place[1])
     xdo("click", button)
 
 
+# A data folder holding one entry, written by the program's own file code.
 class DataFolder:
-    """A data folder holding one entry in slot 0 of the first library."""
-
-    def __init__(self, name, clips, hidden=(), url=""):
+    def __init__(self, name, clips, hidden=(), url="", password="", slot=0):
         self.dir = tempfile.TemporaryDirectory(prefix="kelpo-e2e-")
         self.path = self.dir.name
-        args = [helper("makeentry"), "--library", os.path.join(self.path, "Lib1"),
-                "--slot", "0", "--name", name, "--url", url]
-        if hidden:
-            args += ["--hidden", ",".join(str(h) for h in hidden)]
-        run(*args, "--", *clips)
+        run(HELPERS + "/makeentry", "--library", os.path.join(self.path, "Lib1"), "--slot",
+            str(slot), "--name", name, "--url", url, "--password", password,
+            "--hidden", ",".join(str(h) for h in hidden), "--", *clips)
 
 
+# The log-in form that holds the keyboard focus and records what it receives.
 class FormTarget:
-    """The log-in form that holds the keyboard focus and records what it receives."""
-
     def __init__(self, workdir):
         self.state_path = os.path.join(workdir, "form.json")
-        self.proc = subprocess.Popen([helper("formtarget"), "--out", self.state_path],
+        self.proc = subprocess.Popen([HELPERS + "/formtarget", "--out", self.state_path],
                                      stdout=subprocess.PIPE, text=True)
         first = self.proc.stdout.readline().split()
-        if len(first) != 2 or first[0] != "ready":
-            raise Failure("form target did not start")
+        check(len(first) == 2 and first[0] == "ready", "the form target did not start")
         self.window = int(first[1])
-        self.places = {}
-        for _ in range(4):
-            name, x, y = self.proc.stdout.readline().split()
-            self.places[name] = (int(x), int(y))
+        lines = (self.proc.stdout.readline().split() for _ in range(4))
+        self.places = {name: (int(x), int(y)) for name, x, y in lines}
 
     def state(self):
         try:
@@ -109,12 +83,12 @@ class FormTarget:
         except (OSError, ValueError):
             return {}
 
-    def wait(self, predicate, what, timeout=10.0):
-        return wait_for(lambda: (lambda s: s if s and predicate(s) else None)(self.state()),
-                        what, timeout)
+    def wait(self, predicate, what):
+        return wait_for(lambda: (lambda s: s if s and predicate(s) else None)(self.state()), what)
 
     def click_field(self, name):
-        click(*self.places[name])
+        xdo("mousemove", "--sync", *self.places[name])
+        xdo("click", 1)
         self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
     def stop(self):
@@ -122,59 +96,67 @@ class FormTarget:
         self.proc.wait(5)
 
 
+# The program under test over a data folder, with its windows' control places.
 class Kelpo:
-    """The program under test over a data folder, with its windows' control places."""
-
-    def __init__(self, data):
+    def __init__(self, data, env=None):
         self.log_path = os.path.join(data.path, "kelpo-stderr.log")
         with open(self.log_path, "w") as log:
-            self.proc = subprocess.Popen([KELPO_BIN, "--data-dir", data.path],
-                                         stdout=subprocess.DEVNULL, stderr=log)
-        self.places = layout()
+            self.proc = subprocess.Popen([KELPO_BIN, "--data-dir", data.path], env=env,
+                                         stdout=log, stderr=log)
+        # Centres of the controls, per window, in client coordinates.
+        self.places = {}
+        for line in run(HELPERS + "/layoutprobe").splitlines():
+            window, control, x, y = line.split()
+            self.places.setdefault(window, {})[control] = (int(x), int(y))
         try:
             self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window")
         except Failure:
-            self.stop()
             raise Failure("the main window did not appear; kelpo said:\n" + self.errors())
 
     def insertion_window(self):
-        return visible_window(r"Kelpo \(Insertion\)")
+        return visible_window(r"^ Kelpo \(Insertion\)$")
 
     def click_name(self, slot, button=1):
-        ox, oy = client_origin(self.main)
-        x, y = self.places["Pages"]["Pagenames_%d" % slot]
-        click(ox + x, oy + y, button)
+        click_in(self.main, self.places["Pages"]["Pagenames_%d" % slot], button)
 
     def click_insertion(self, control, button=1):
         window = self.insertion_window()
-        if not window:
-            raise Failure("the insertion window is not shown")
-        ox, oy = client_origin(window)
-        x, y = self.places["DoIt"][control]
-        click(ox + x, oy + y, button)
+        check(window, "the insertion window is not shown")
+        click_in(window, self.places["DoIt"][control], button)
 
     def errors(self):
         with open(self.log_path, encoding="utf-8", errors="replace") as log:
             return log.read()
 
+    # Ends the program; a sanitizer report in its output fails the run.
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        self.proc.terminate()
+        self.proc.wait(10)
+        errors = self.errors()
+        check(not re.search("AddressSanitizer|runtime error", errors), "sanitizer said:\n" + errors)
 
 
-def open_entry_for(kelpo, form):
-    """Makes the form the program's target and opens the entry of slot 0 with a real click
-    on its name. Returns the insertion window once the form has the keyboard again."""
+# Makes the form the program's target and opens the entry of `slot` with a real click on
+# its name (`before_insertion` answers what comes in between, such as the password prompt).
+# Returns the insertion window once the form has the keyboard again.
+def open_entry_for(kelpo, form, slot=0, before_insertion=None):
     xdo("windowactivate", "--sync", form.window)
     # The main window's one-second tick takes the last foreign window as the target.
     time.sleep(1.2)
-    kelpo.click_name(0)
+    kelpo.click_name(slot)
+    if before_insertion:
+        before_insertion()
     window = wait_for(kelpo.insertion_window, "the insertion window")
     wait_for(lambda: active_window() == form.window, "the form to have the keyboard back")
     form.wait(lambda s: s["focus"] == "user", "focus in the user field")
     return window
+
+
+# Runs a test script's main: PASS, or the failure and exit status 1.
+def main_guard(main):
+    try:
+        main()
+    except Failure:
+        traceback.print_exc()
+        sys.exit(1)
+    print("PASS")
