@@ -20,73 +20,62 @@ const QString Overwrite(const QString& text) {
 
 } // namespace
 
-TEST_F(AutoInsertTest, LogInTypesEachFieldThenPressesEnterOnce) {
-    Clips({"jane", "s3cret", "{Enter}"});
-    EXPECT_EQ(Run(), AutoInsertResult::Completed);
-    EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("jane") + Overwrite("s3cret") +
-                       "[{Enter 1}]<resume><on>");
-    EXPECT_TRUE(t.fakes.keys.lastWait);
-}
-
-TEST_F(AutoInsertTest, CountedTabMidRunAndEmptyClipsSkipped) {
-    Clips({"jane", "", "{Tab}{02}", "", "", "s3cret"});
+TEST_F(AutoInsertTest, TypesEachFieldLiterallySkipsEmptyClipsAndRunsCommands) {
+    Clips({"jane", "", "{Tab}{02}", "a+b", "{xy}{05}", "s3cret", "{Enter}"});
     t.program.CurrentClips[39] = "{shift+tab}";
+    t.program.SpaceBeforeAppend = 1; // neither read nor changed: fields are overwritten
     EXPECT_EQ(Run(), AutoInsertResult::Completed);
-    EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("jane") + "[{Tab 2}]" + Overwrite("s3cret") +
-                       "[+{TAB 1}]<resume><on>");
-}
-
-TEST_F(AutoInsertTest, StopAutoEndsTheRunWithTimerAndKeysBackOn) {
-    Clips({"a", "b", "c", "{Stop Auto}", "answer"});
-    EXPECT_EQ(Run(), AutoInsertResult::Stopped);
-    EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("a") + Overwrite("b") + Overwrite("c") +
+    EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("jane") + "[{Tab 2}]" + Overwrite("a{+}b") +
+                       Overwrite("{{}xy{}}") + Overwrite("s3cret") + "[{Enter 1}][+{TAB 1}]" +
                        "<resume><on>");
-    EXPECT_TRUE(actions.keysOn);
+    EXPECT_TRUE(t.fakes.keys.lastWait);
+    EXPECT_EQ(t.program.SpaceBeforeAppend, 1);
 }
 
-TEST_F(AutoInsertTest, MinimizeLastMinimisesAndInTestModeOnlyThisWindow) {
-    Clips({"a", "{Minimize}"});
-    EXPECT_EQ(Run(), AutoInsertResult::Completed);
+TEST_F(AutoInsertTest, StopAutoEndsTheRunAndMinimizeGoesOn) {
+    Clips({"a", "{Minimize}", "{Stop Auto}", "answer"});
+    EXPECT_EQ(Run(), AutoInsertResult::Stopped);
     EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("a") + "<ev><min><resume><on>");
+    EXPECT_TRUE(actions.keysOn);
 
-    // The run goes on after a minimise; while testing only the insertion window goes.
+    // While testing only the insertion window goes.
     log.clear();
-    Clips({"{MINIMIZE}{02}", "b"});
+    Clips({"{MINIMIZE}{02}", "b", "", ""});
     t.program.TestMode = 1;
     EXPECT_EQ(Run(), AutoInsertResult::Completed);
     EXPECT_EQ(log, "<off><pause><ev><ev><minthis>" + Overwrite("b") + "<resume><on>");
 }
 
-TEST_F(AutoInsertTest, TextIsTypedLiterallyNeverAppended) {
-    Clips({"a+b", "{xy}{05}"});
-    t.program.SpaceBeforeAppend = 1;
-    EXPECT_EQ(Run(), AutoInsertResult::Completed);
-    EXPECT_EQ(log,
-              "<off><pause><ev>" + Overwrite("a{+}b") + Overwrite("{{}xy{}}") + "<resume><on>");
-    EXPECT_EQ(t.program.SpaceBeforeAppend, 1); // neither read nor changed
-}
-
 TEST_F(AutoInsertTest, NoTargetOrTheDesktopTypesNothingAndChangesNothing) {
     Clips({"a"});
-    t.program.TargetWindow = Desktop;
-    EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
     t.fakes.windows.titles[300] = "PROGRAM MANAGER";
-    t.program.TargetWindow = 300;
-    EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
-    t.program.TargetWindow = 0;
-    EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
+    for (WindowId target : {Desktop, WindowId(300), WindowId(0)}) {
+        t.program.TargetWindow = target;
+        EXPECT_EQ(Run(), AutoInsertResult::NotStarted) << target;
+    }
     EXPECT_EQ(log, "");
     EXPECT_EQ(t.fakes.keys.calls, 0);
 }
 
-TEST_F(AutoInsertTest, ActivatesTheTargetOnceAndTypesNothingWhenItWillNotCome) {
-    Clips({"a", "b"});
+TEST_F(AutoInsertTest, ActivatesTheTargetOnceAndKeepsToTheEntryAndTargetItStartedWith) {
+    Clips({"jane", "s3cret"});
     auto& windows = t.fakes.windows;
     windows.foreground = Terminal;
+    // Events are processed between clips; an entry opened or a target picked meanwhile
+    // must not mix in.
+    actions.onEvents = [&] {
+        t.program.CurrentClips.fill(QString());
+        t.program.CurrentClips[1] = "other";
+        t.program.TargetWindow = Terminal;
+    };
     EXPECT_EQ(Run(), AutoInsertResult::Completed);
     EXPECT_EQ(windows.activations, QList<WindowId>{Browser});
+    EXPECT_EQ(t.fakes.keys.typed, "{HOME}+{END}{DEL}jane{TAB}{HOME}+{END}{DEL}s3cret{TAB}");
 
+    // A target that will not come forward gets nothing.
     log.clear();
+    Clips({"jane"});
+    t.program.TargetWindow = Browser;
     windows.foreground = Terminal;
     windows.refuseActivation = true;
     EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
@@ -119,8 +108,6 @@ TEST_F(AutoInsertTest, AFailedClipIsProcessedAgainOncePerRun) {
     EXPECT_EQ(Run(), AutoInsertResult::SendFailed);
     EXPECT_EQ(log, "<off><pause><ev>[{HOME}][+{END}][{DEL}]![jane]<ev>" + Overwrite("jane") +
                        "![{Tab 1}]<resume><on>");
-    EXPECT_TRUE(actions.keysOn);
-    EXPECT_FALSE(t.fakes.keys.typed.contains("s3cret"));
 
     // A command that fails once is sent again and the run completes.
     log.clear();
@@ -128,16 +115,4 @@ TEST_F(AutoInsertTest, AFailedClipIsProcessedAgainOncePerRun) {
     EXPECT_EQ(Run(), AutoInsertResult::Completed);
     EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("jane") + "![{Tab 1}]<ev>[{Tab 1}]" +
                        Overwrite("s3cret") + "<resume><on>");
-}
-
-TEST_F(AutoInsertTest, KeepsTypingTheEntryItStartedWith) {
-    // Events are processed between clips; an entry opened meanwhile must not mix in.
-    Clips({"jane", "s3cret"});
-    actions.onEvents = [&] {
-        t.program.CurrentClips.fill(QString());
-        t.program.CurrentClips[1] = "other";
-        t.program.TargetWindow = Terminal;
-    };
-    EXPECT_EQ(Run(), AutoInsertResult::Completed);
-    EXPECT_EQ(t.fakes.keys.typed, "{HOME}+{END}{DEL}jane{TAB}{HOME}+{END}{DEL}s3cret{TAB}");
 }

@@ -10,262 +10,155 @@ using namespace kelpo;
 
 namespace {
 
-QString Keys(const QString& clip) {
-    const RepeatSplit split = RepeatSuffix(clip);
-    return CommandKeys(split.clip, split.suffix);
-}
-
-class ClipClickTest : public ::testing::Test, public SendingSetup {};
+class ClipClickTest : public ::testing::Test, public SendingSetup {
+protected:
+    bool Click(int row, Qt::MouseButton button = Qt::LeftButton) {
+        return ClipClick(t.program, actions, row, button);
+    }
+};
 
 } // namespace
 
-TEST(RepeatSuffix, TakesOffAValidTwoDigitCount) {
-    EXPECT_EQ(Keys("{Tab}"), "{Tab 1}");
-    EXPECT_EQ(Keys("{Down}{05}"), "{Down 5}");
-    EXPECT_EQ(Keys("{Shift+Tab}"), "+{TAB 1}");
-    EXPECT_EQ(Keys("{Shift+Tab}{12}"), "+{TAB 12}");
-    EXPECT_EQ(Keys("{Tab}{99}"), "{Tab 99}");
-    EXPECT_EQ(Keys("{Tab}{03}"), "{Tab 3}");
-    EXPECT_EQ(Keys("{Tab}{ 7}"), "{Tab 7}"); // leading blank skipped
-    EXPECT_EQ(Keys("{Tab}{7x}"), "{Tab 7}"); // reading stops at the x
-    EXPECT_EQ(Keys("{Tab}{+4}"), "{Tab 4}");
-    EXPECT_EQ(Keys("{Enter}{02}"), "{Enter 2}");
-}
-
-TEST(RepeatSuffix, LeavesClipsWithoutAValidCountAlone) {
-    // Counts of 1 or less, or that do not read as a number, are no counts.
-    for (const char* clip : {"{Tab}{01}", "{Tab}{00}", "{Tab}{x7}", "{Tab}{-5}", "{Tab}{.5}"}) {
+TEST(RepeatSuffix, TakesOffOnlyAValidTwoDigitCount) {
+    // The count reads as a number from its start: a leading blank is skipped, "7x" is 7.
+    const std::pair<const char*, const char*> counted[] = {{"{Down}{05}", "{Down 5}"},
+                                                           {"{Tab}{ 7}", "{Tab 7}"},
+                                                           {"{Tab}{7x}", "{Tab 7}"},
+                                                           {"{Tab}{99}", "{Tab 99}"},
+                                                           {"{ab}{05}", "{ab 5}"}};
+    for (const auto& [clip, keys] : counted) {
         const RepeatSplit split = RepeatSuffix(clip);
-        EXPECT_EQ(split.clip, clip) << clip;
-        EXPECT_EQ(split.suffix, " 1}") << clip;
+        EXPECT_EQ(CommandKeys(split.clip, split.suffix), keys) << clip;
     }
-    // Too short (7 characters), not starting with a brace, or not ending in one.
-    EXPECT_EQ(RepeatSuffix("{a}{05}").clip, "{a}{05}");
-    EXPECT_EQ(RepeatSuffix("x{Tab}{05}").clip, "x{Tab}{05}");
-    EXPECT_EQ(RepeatSuffix("{Tab}{05").clip, "{Tab}{05");
-    // Exactly 8 characters is long enough, and any clip loses a valid count.
-    EXPECT_EQ(RepeatSuffix("{ab}{05}").clip, "{ab}");
-    EXPECT_EQ(RepeatSuffix("{Minimize}{03}").clip, "{Minimize}");
-    EXPECT_EQ(RepeatSuffix("{Stop Auto}{10}").clip, "{Stop Auto}");
+    // Counts of 1 or less or not a number, too short, or not in braces at both ends.
+    for (const char* clip : {"{Tab}{01}", "{Tab}{x7}", "{Tab}{-5}", "{a}{05}", "x{Tab}{05}"})
+        EXPECT_EQ(RepeatSuffix(clip).suffix, " 1}") << clip;
 }
 
-TEST(ClassifyClip, CommandsAndActionsIgnoreLetterCase) {
-    for (const char* clip : {"{tab}", "{TAB}", "{Tab}", "{sHiFt+TaB}", "+{tab}", "{Enter}", "{up}",
-                             "{Down}", "{LEFT}", "{right}", "{Home}", "{end}", "{PgUp}", "{pgdn}"})
-        EXPECT_EQ(ClassifyClip(clip), ClipKind::Command) << clip;
-    EXPECT_EQ(ClassifyClip("{minimize}"), ClipKind::Minimize);
-    EXPECT_EQ(ClassifyClip("{Stop Auto}"), ClipKind::StopAuto);
-    EXPECT_EQ(ClassifyClip("{STOP AUTO}"), ClipKind::StopAuto);
-    // Near misses are text and typed as such.
-    for (const char* clip : {"Tab", "{Tab 2}", "{Enter }", " {Tab}", "{Del}", "{StopAuto}",
-                             "{Tab}{01}", "{Shift Tab}"})
-        EXPECT_EQ(ClassifyClip(clip), ClipKind::Text) << clip;
-}
-
-TEST_F(ClipClickTest, LeftClickOverwritesTheFieldThenMovesOn) {
-    Clips({"user@example.org"});
-    EXPECT_TRUE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}][user@example.org][{TAB}]<on>");
+TEST_F(ClipClickTest, LeftOverwritesAndMovesOnOtherButtonsAppendWithOneBlankBetween) {
+    Clips({"user@example.org", "a", "b", "c"});
+    EXPECT_TRUE(Click(0));
+    EXPECT_TRUE(Click(1, Qt::RightButton));
+    EXPECT_TRUE(Click(2, Qt::MiddleButton));
+    EXPECT_TRUE(Click(3, Qt::RightButton));
+    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}][user@example.org][{TAB}]<on>"
+                   "<off><ev>[{HOME}][+{END}][{END}][a]<on>"
+                   "<off><ev>[{HOME}][+{END}][{END}][ ][b]<on>"
+                   "<off><ev>[{HOME}][+{END}][{END}][ ][c]<on>");
     EXPECT_TRUE(t.fakes.keys.lastWait);
     EXPECT_TRUE(t.fakes.windows.activations.isEmpty()); // already in front
 }
 
-TEST_F(ClipClickTest, AppendsGetOneBlankBetweenThemButNotAfterALeftClick) {
-    Clips({"a", "b", "c", "d"});
-    ClipClick(t.program, actions, 0, Qt::RightButton);
-    ClipClick(t.program, actions, 1, Qt::MiddleButton);
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{END}][a]<on>"
-                   "<off><ev>[{HOME}][+{END}][{END}][ ][b]<on>");
-    EXPECT_EQ(t.fakes.keys.typed, "{HOME}+{END}{END}a{HOME}+{END}{END} b");
-
-    log.clear();
-    ClipClick(t.program, actions, 2, Qt::LeftButton);
-    ClipClick(t.program, actions, 3, Qt::RightButton);
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}][c][{TAB}]<on>"
-                   "<off><ev>[{HOME}][+{END}][{END}][d]<on>");
-}
-
-TEST_F(ClipClickTest, TextIsTypedLiterallyAndHiddenClipsTypeTheirRealText) {
-    // The row of a hidden clip shows stars; the keys come from the clip itself.
-    Clips({"p+ss%^~(x){y}", QString::fromUtf8("Zoë€ß")});
-    ClipClick(t.program, actions, 0, Qt::LeftButton);
-    ClipClick(t.program, actions, 1, Qt::LeftButton);
-    EXPECT_EQ(t.fakes.keys.typed, "{HOME}+{END}{DEL}p{+}ss{%}{^}{~}{(}x{)}{{}y{}}{TAB}" +
-                                      QString("{HOME}+{END}{DEL}") + QString::fromUtf8("Zoë€ß") +
-                                      "{TAB}");
-    // What was sent parses back to exactly the clip's characters.
-    const ParsedKeys parsed = ParseKeys(EscapeForKeys("p+ss%^~(x){y}"));
-    ASSERT_TRUE(parsed.Ok());
-    EXPECT_EQ(parsed.strokes.size(), 13);
-}
-
-TEST_F(ClipClickTest, CommandsAreOneSendWithTheirCount) {
-    Clips({"{Tab}{03}", "{shift+tab}", "{Enter}", "{PgDn}{99}", "{Tab}{01}"});
+TEST_F(ClipClickTest, TextIsTypedLiterally) {
+    // Near misses of a command ("{Tab}{01}" has no valid count) are text too.
+    Clips({"p+ss%^~(x){y}", QString::fromUtf8("Zoë€ß"), "{Tab}{01}", "{Tab 2}"});
     for (int row = 0; row < 4; ++row)
-        ClipClick(t.program, actions, row, row % 2 ? Qt::RightButton : Qt::LeftButton);
+        Click(row);
+    EXPECT_EQ(t.fakes.keys.typed,
+              "{HOME}+{END}{DEL}p{+}ss{%}{^}{~}{(}x{)}{{}y{}}{TAB}" + QString("{HOME}+{END}{DEL}") +
+                  QString::fromUtf8("Zoë€ß") +
+                  "{TAB}{HOME}+{END}{DEL}{{}Tab{}}{{}01{}}{TAB}{HOME}+{END}{DEL}{{}Tab 2{}}{TAB}");
+}
+
+TEST_F(ClipClickTest, CommandsAreOneSendWithTheirCountAndActionsTypeNothing) {
+    // In any letter case.
+    Clips({"{Tab}{03}", "{shift+tab}", "{Enter}", "{PgDn}{99}", "{Minimize}{03}", "{STOP AUTO}"});
+    for (int row = 0; row < 4; ++row)
+        EXPECT_TRUE(Click(row, row % 2 ? Qt::RightButton : Qt::LeftButton));
     EXPECT_EQ(log, "<off><ev>[{Tab 3}]<on><off><ev>[+{TAB 1}]<on>"
                    "<off><ev>[{Enter 1}]<on><off><ev>[{PgDn 99}]<on>");
-    // "{Tab}{01}" carries no valid count, so it is text.
+
     log.clear();
-    ClipClick(t.program, actions, 4, Qt::LeftButton);
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}][{{}Tab{}}{{}01{}}][{TAB}]<on>");
-}
-
-TEST_F(ClipClickTest, MinimizeAndStopAutoTypeNothing) {
-    Clips({"{Minimize}{03}", "{stop auto}"});
     t.program.TestMode = 1; // a row click minimises the program even while testing
-    EXPECT_TRUE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    ClipClick(t.program, actions, 1, Qt::LeftButton);
+    EXPECT_TRUE(Click(4));
+    Click(5);
     EXPECT_EQ(log, "<off><ev><min><on><off><ev><on>");
-    EXPECT_EQ(t.fakes.keys.calls, 0);
+    EXPECT_EQ(t.fakes.keys.calls, 4);
 }
 
-TEST_F(ClipClickTest, GuardsStopBeforeAnythingHappens) {
+TEST_F(ClipClickTest, KeysOnlyToTheTargetItStartedWith) {
     Clips({"secret", ""});
     auto& windows = t.fakes.windows;
-    t.program.SpaceBeforeAppend = 1;
-
-    // An empty row: nothing at all, not even a change of the foreground window.
+    // Brought forward first; the main window's timer may pick another target meanwhile.
     windows.foreground = Terminal;
-    EXPECT_FALSE(ClipClick(t.program, actions, 1, Qt::LeftButton));
-    EXPECT_FALSE(ClipClick(t.program, actions, 40, Qt::LeftButton));
-    EXPECT_FALSE(ClipClick(t.program, actions, -1, Qt::LeftButton));
-    EXPECT_TRUE(windows.activations.isEmpty());
-    EXPECT_EQ(t.program.SpaceBeforeAppend, 1);
-
-    // No target: the left click does not even reset the append blank.
-    t.program.TargetWindow = 0;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_EQ(t.program.SpaceBeforeAppend, 1);
-
-    // The desktop as target: nothing typed, but a left click resets the blank.
-    t.program.TargetWindow = Desktop;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_EQ(t.program.SpaceBeforeAppend, 0);
-
-    // The shell's desktop window by its title, in any letter case; a vanished window.
-    windows.titles[300] = "Program Manager";
-    t.program.TargetWindow = 300;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::RightButton));
-    windows.gone.append(Browser);
-    t.program.TargetWindow = Browser;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::RightButton));
-
-    EXPECT_EQ(log, "");
-    EXPECT_EQ(t.fakes.keys.calls, 0);
-    EXPECT_TRUE(windows.activations.isEmpty());
-}
-
-TEST_F(ClipClickTest, BringsTheTargetForwardAndTypesNothingWhenItWillNotCome) {
-    Clips({"secret"});
-    auto& windows = t.fakes.windows;
-    windows.foreground = Terminal;
-    EXPECT_TRUE(ClipClick(t.program, actions, 0, Qt::LeftButton));
+    actions.onEvents = [&] { t.program.TargetWindow = Terminal; };
+    EXPECT_TRUE(Click(0));
     EXPECT_EQ(windows.activations, QList<WindowId>{Browser});
+    EXPECT_EQ(windows.foreground, Browser);
     EXPECT_EQ(t.fakes.keys.typed, "{HOME}+{END}{DEL}secret{TAB}");
+
+    // A window that steals the focus mid-click gets none of the rest.
+    log.clear();
+    actions.onEvents = nullptr;
+    t.program.TargetWindow = Browser;
+    onSend = [&](const QString& keys) {
+        if (keys == "+{END}")
+            windows.SwitchTo(Terminal);
+    };
+    windows.refuseActivation = true;
+    EXPECT_FALSE(Click(0));
+    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}]<ev><on>");
 
     // The target refuses to come forward: the password goes nowhere, also not on retry.
     log.clear();
-    t.fakes.keys.typed.clear();
-    windows.foreground = Terminal;
-    windows.refuseActivation = true;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::LeftButton));
+    EXPECT_FALSE(Click(0));
     EXPECT_EQ(log, "<off><ev><ev><on>");
-    EXPECT_EQ(t.fakes.keys.calls, 5);
     EXPECT_TRUE(actions.keysOn);
-}
 
-TEST_F(ClipClickTest, AWindowThatStealsTheFocusMidClickGetsNoKeys) {
-    Clips({"secret"});
-    auto& windows = t.fakes.windows;
-    onSend = [&](const QString& keys) {
-        if (keys == "+{END}") {
-            windows.SwitchTo(Terminal);
-            windows.refuseActivation = true;
-        }
-    };
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}]<ev><on>");
-    EXPECT_FALSE(t.fakes.keys.typed.contains("secret"));
-}
+    // No row, no target, the desktop, the shell's desktop window by its title, a vanished
+    // window: nothing at all, not even a change of the foreground window.
+    windows.activations.clear();
+    for (int row : {1, 40, -1})
+        EXPECT_FALSE(Click(row)) << row;
+    windows.titles[300] = "Program Manager";
+    windows.gone.append(400);
+    for (WindowId target : {WindowId(0), Desktop, WindowId(300), WindowId(400)}) {
+        t.program.TargetWindow = target;
+        EXPECT_FALSE(Click(0, Qt::RightButton)) << target;
+        EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}")) << target;
+    }
+    EXPECT_EQ(log, "<off><ev><ev><on>");
+    EXPECT_TRUE(windows.activations.isEmpty());
 
-TEST_F(ClipClickTest, ATextSequenceIsRetriedOnceFromItsStart) {
-    Clips({"user", "more"});
-    // The text itself fails once: the whole sequence again, after pending events.
-    bool failed = false;
-    onSend = [&](const QString& keys) {
-        if (keys == "user" && !failed) {
-            failed = true;
-            t.fakes.keys.failNext = 1;
-        }
-    };
-    EXPECT_TRUE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_EQ(
-        log, "<off><ev>[{HOME}][+{END}][{DEL}]![user]<ev>[{HOME}][+{END}][{DEL}][user][{TAB}]<on>");
-
-    // An append that fails once keeps its blank decision for the retry.
-    log.clear();
-    t.program.SpaceBeforeAppend = 1;
-    onSend = nullptr;
-    t.fakes.keys.failNext = 1;
-    EXPECT_TRUE(ClipClick(t.program, actions, 1, Qt::RightButton));
-    EXPECT_EQ(log, "<off><ev>![{HOME}]<ev>[{HOME}][+{END}][{END}][ ][more]<on>");
-}
-
-TEST_F(ClipClickTest, ASecondFailureGivesUpWithKeyHandlingBackOn) {
-    Clips({"user", "{Tab}"});
-    t.program.SpaceBeforeAppend = 0;
-    t.fakes.keys.failNext = 2;
-    EXPECT_FALSE(ClipClick(t.program, actions, 0, Qt::RightButton));
-    EXPECT_EQ(log, "<off><ev>![{HOME}]<ev>![{HOME}]<on>");
-    EXPECT_TRUE(actions.keysOn);
-    // Nothing was appended, so the next append needs no blank.
-    EXPECT_EQ(t.program.SpaceBeforeAppend, 0);
-
-    // A key command is not retried.
-    log.clear();
-    t.fakes.keys.failNext = 1;
-    EXPECT_FALSE(ClipClick(t.program, actions, 1, Qt::LeftButton));
-    EXPECT_EQ(log, "<off><ev>![{Tab 1}]<on>");
-    EXPECT_TRUE(actions.keysOn);
-}
-
-TEST_F(ClipClickTest, AllKeysOfOneClickGoToTheTargetItStartedWith) {
-    // The main window's timer may pick another target while events are processed.
-    Clips({"secret"});
-    actions.onEvents = [&] { t.program.TargetWindow = Terminal; };
-    EXPECT_TRUE(ClipClick(t.program, actions, 0, Qt::LeftButton));
-    EXPECT_TRUE(t.fakes.windows.activations.isEmpty());
-    EXPECT_EQ(t.fakes.windows.foreground, Browser);
-}
-
-TEST_F(ClipClickTest, NavigationButtonsSendTheirKeysGuarded) {
-    EXPECT_TRUE(SendToTarget(t.program, actions, "+{TAB}"));
-    EXPECT_TRUE(SendToTarget(t.program, actions, "{TAB}"));
-    EXPECT_TRUE(SendToTarget(t.program, actions, "{ENTER}"));
-    EXPECT_EQ(log, "<off><ev>[+{TAB}]<on><off><ev>[{TAB}]<on><off><ev>[{ENTER}]<on>");
-
-    log.clear();
-    t.fakes.keys.failNext = 1; // not retried
-    EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}"));
-    EXPECT_EQ(log, "<off><ev>![{ENTER}]<on>");
-
-    log.clear();
-    t.program.TargetWindow = Desktop;
-    EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}"));
-    t.program.TargetWindow = 0;
-    EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}"));
-    EXPECT_EQ(log, "");
-}
-
-TEST(TargetGuard, NeedsAKeySenderAndAWindowSystem) {
-    TestProgram t;
-    t.program.TargetWindow = 100;
-    t.fakes.windows.foreground = 100;
+    // Without a key sender or a window system nothing can be guarded.
+    t.program.TargetWindow = windows.foreground;
     EXPECT_TRUE(TargetGuardPasses(t.program));
     t.program.platform.keys = nullptr;
     EXPECT_FALSE(TargetGuardPasses(t.program));
     t.program.platform = t.fakes.Get();
     t.program.platform.windows = nullptr;
     EXPECT_FALSE(TargetGuardPasses(t.program));
+}
+
+TEST_F(ClipClickTest, ATextSequenceIsRetriedOnceFromItsStartThenGivesUp) {
+    Clips({"user", "more", "{Tab}"});
+    // The text itself fails once: the whole sequence again, after pending events.
+    onSend = [&](const QString& keys) {
+        if (keys == "user" && !log.contains("![user]"))
+            t.fakes.keys.failNext = 1;
+    };
+    EXPECT_TRUE(Click(0));
+    EXPECT_EQ(
+        log, "<off><ev>[{HOME}][+{END}][{DEL}]![user]<ev>[{HOME}][+{END}][{DEL}][user][{TAB}]<on>");
+
+    // An append that fails once keeps its blank decision for the retry.
+    log.clear();
+    t.program.SpaceBeforeAppend = 1;
+    t.fakes.keys.failNext = 1;
+    EXPECT_TRUE(Click(1, Qt::RightButton));
+    EXPECT_EQ(log, "<off><ev>![{HOME}]<ev>[{HOME}][+{END}][{END}][ ][more]<on>");
+
+    // Twice: given up with key handling back on. A key command and the navigation
+    // buttons' keys are not retried.
+    log.clear();
+    t.fakes.keys.failNext = 2;
+    EXPECT_FALSE(Click(1, Qt::RightButton));
+    t.fakes.keys.failNext = 1;
+    EXPECT_FALSE(Click(2));
+    t.fakes.keys.failNext = 1;
+    EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}"));
+    EXPECT_EQ(log,
+              "<off><ev>![{HOME}]<ev>![{HOME}]<on><off><ev>![{Tab 1}]<on><off><ev>![{ENTER}]<on>");
+    EXPECT_TRUE(actions.keysOn);
+    EXPECT_TRUE(SendToTarget(t.program, actions, "+{TAB}"));
 }
