@@ -94,11 +94,8 @@ void Options::PlaceBesideMainWindow() {
     move(frame.left() + TwipsToPixels(1800, main), frame.bottom() + 1 - frameHeight);
 }
 
-void Options::HelpOption_MouseDown(int index, int button, int shift, float x, float y) {
-    (void)button;
-    (void)shift;
-    (void)x;
-    (void)y;
+void Options::HelpOption_MouseDown(int index, int /*button*/, int /*shift*/, float /*x*/,
+                                   float /*y*/) {
     if (index < 0 || index > 1)
         return;
     holdfocus_->setFocus(Qt::OtherFocusReason);
@@ -109,11 +106,8 @@ void Options::HelpOption_MouseDown(int index, int button, int shift, float x, fl
         program_.pages->ApplyQuickHelpState();
 }
 
-void Options::MinimizeOption_MouseDown(int index, int button, int shift, float x, float y) {
-    (void)button;
-    (void)shift;
-    (void)x;
-    (void)y;
+void Options::MinimizeOption_MouseDown(int index, int /*button*/, int /*shift*/, float /*x*/,
+                                       float /*y*/) {
     if (index < 0 || index > 1)
         return;
     holdfocus_->setFocus(Qt::OtherFocusReason);
