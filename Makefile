@@ -51,8 +51,9 @@ run: build
 test: build-test
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: build deps-test
 	bench/startup.sh $(DEV_DIR)
+	bench/typing.sh $(DEV_DIR)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
