@@ -80,6 +80,29 @@ TEST_F(WindowSystemTest, AVanishedOrUnknownWindowIsHandledNotFatal) {
     EXPECT_TRUE(ws->IsDesktop(DefaultRootWindow(test.dpy)));
 }
 
+TEST_F(WindowSystemTest, AWindowThatInheritsAVanishedForegroundWindowsIdIsNotIt) {
+    auto a = std::make_unique<Target>("First owner");
+    ASSERT_TRUE(ws->BringToForeground(a->Window(), 1000));
+    const WindowId id = ws->ForegroundWindow();
+    ASSERT_EQ(id, a->Window());
+    a.reset();
+    // The server gives the freed id range to the next program that connects, so its
+    // first window often has the very id of the one that went.
+    Target b("Second owner", 400, 300);
+    Target c("Has the focus", 600, 500);
+    ASSERT_TRUE(ws->BringToForeground(c.Window(), 1000));
+    if (b.Window() != id)
+        GTEST_SKIP() << "the server did not hand out the same id again";
+    EXPECT_FALSE(ws->WindowExists(id));
+    EXPECT_FALSE(ws->BringToForeground(id, 300));
+    EXPECT_EQ(ws->ForegroundWindow(), c.Window());
+    // Once the new window is seen in the foreground it is a window of its own right.
+    Shell("xdotool windowactivate --sync " + std::to_string(id) + " || xdotool windowfocus " +
+          std::to_string(id));
+    ASSERT_TRUE(WaitUntil([&] { return ws->ForegroundWindow() == id; }));
+    EXPECT_TRUE(ws->WindowExists(id));
+}
+
 TEST_F(WindowSystemTest, KeepOnTopKeepsPlaceAndFocus) {
     Target a("Kept on top", 120, 140);
     Target b("Has the focus", 500, 400);

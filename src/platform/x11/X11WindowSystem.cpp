@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 
 // Xlib last: its macros clash with Qt's names.
 #include "platform/x11/X11Connection.h"
@@ -27,8 +28,36 @@ struct X11WindowSystem::Impl {
     WindowId lastReported = 0;
     bool activeChanged = false;
     bool drainScheduled = false;
+    // Windows seen in the foreground, watched for their end, and those that ended. The
+    // server hands a freed window id to the next program that asks, so an id that once
+    // was the browser may later name another program's window: that one must never count
+    // as the window it replaced until it is seen in the foreground itself.
+    std::set<Window> watched;
+    std::set<Window> destroyed;
 
     Display* Dpy() const { return conn->Dpy(); }
+
+    // Called for every window seen as the foreground window.
+    void Watch(Window window) {
+        if (!window)
+            return;
+        destroyed.erase(window);
+        if (watched.count(window))
+            return;
+        Connection::Trap trap(*conn);
+        XSelectInput(Dpy(), window, StructureNotifyMask);
+        if (!trap.Failed())
+            watched.insert(window);
+    }
+
+    // The window still exists and is the one that was seen, not a later one with its id.
+    bool Alive(Window window) {
+        if (!window)
+            return false;
+        XSync(Dpy(), False);
+        Drain();
+        return !destroyed.count(window) && conn->WindowExists(window);
+    }
 
     // Reads every queued event; remembers whether the active window property changed.
     void Drain() {
@@ -39,6 +68,8 @@ struct X11WindowSystem::Impl {
             if (event.type == PropertyNotify && event.xproperty.window == conn->Root() &&
                 event.xproperty.atom == active)
                 activeChanged = true;
+            if (event.type == DestroyNotify && watched.erase(event.xdestroywindow.window))
+                destroyed.insert(event.xdestroywindow.window);
         }
     }
 
@@ -48,6 +79,7 @@ struct X11WindowSystem::Impl {
             return;
         activeChanged = false;
         const WindowId now = conn->FocusedClientWindow();
+        Watch(Window(now));
         if (now == lastReported)
             return;
         lastReported = now;
@@ -115,13 +147,14 @@ X11WindowSystem::~X11WindowSystem() {
 
 WindowId X11WindowSystem::ForegroundWindow() {
     const WindowId window = d->conn->FocusedClientWindow();
+    d->Watch(Window(window));
     d->ScheduleDrain();
     return window;
 }
 
 bool X11WindowSystem::BringToForeground(WindowId window, int timeoutMs) {
     const Window w = Window(window);
-    if (!w || !d->conn->WindowExists(w))
+    if (!d->Alive(w))
         return false;
     const Window current = d->conn->FocusedClientWindow();
     if (current == w)
@@ -208,7 +241,7 @@ bool X11WindowSystem::IsDesktop(WindowId window) {
 }
 
 bool X11WindowSystem::WindowExists(WindowId window) {
-    const bool exists = d->conn->WindowExists(Window(window));
+    const bool exists = d->Alive(Window(window));
     d->ScheduleDrain();
     return exists;
 }
@@ -260,6 +293,7 @@ void X11WindowSystem::SetForegroundChangedHandler(std::function<void(WindowId)> 
     d->Drain();
     d->activeChanged = false;
     d->lastReported = d->conn->FocusedClientWindow();
+    d->Watch(Window(d->lastReported));
 }
 
 } // namespace kelpo
