@@ -6,6 +6,7 @@
 // came.
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -20,9 +21,9 @@
 namespace {
 
 double NowMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
+    // The monotonic clock, the same in every process of the machine.
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
 // VmHWM of a running process in KiB, or -1 when it has already ended.
