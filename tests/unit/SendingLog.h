@@ -7,6 +7,7 @@
 #include "TestProgram.h"
 #include "insertion/Sending.h"
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 
@@ -17,27 +18,19 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace kelpo {
 
-class RecordingActions : public InsertionActions {
-public:
-    explicit RecordingActions(QString& log) : log_(log) {}
-
-    void SetKeyHandling(bool on) override {
-        keysOn = on;
-        log_ += on ? "<on>" : "<off>";
-    }
-    void MinimizeProgram() override { log_ += "<min>"; }
-    void MinimizeThis() override { log_ += "<minthis>"; }
+struct RecordingActions : InsertionActions {
+    explicit RecordingActions(QString& log) : log(log) {}
+    void SetKeyHandling(bool on) override { log += (keysOn = on) ? "<on>" : "<off>"; }
+    void MinimizeProgram() override { log += "<min>"; }
+    void MinimizeThis() override { log += "<minthis>"; }
     void ProcessEvents() override {
-        log_ += "<ev>";
-        if (onEvents)
-            onEvents();
+        log += "<ev>";
+        onEvents();
     }
 
+    QString& log;
     bool keysOn = true;
-    std::function<void()> onEvents;
-
-private:
-    QString& log_;
+    std::function<void()> onEvents = [] {};
 };
 
 struct SendingSetup {
@@ -46,30 +39,24 @@ struct SendingSetup {
     static constexpr WindowId Desktop = 1;
 
     SendingSetup() {
-        auto& windows = t.fakes.windows;
-        windows.titles[Browser] = "Sign in - Web Browser";
-        windows.titles[Terminal] = "Terminal";
-        windows.desktops.append(Desktop);
-        windows.foreground = Browser;
-        t.program.TargetWindow = Browser;
+        t.fakes.windows.titles[Browser] = "Sign in - Web Browser";
+        t.fakes.windows.desktops.append(Desktop);
+        t.fakes.windows.foreground = t.program.TargetWindow = Browser;
         t.program.pauseTimer = [this](bool paused) { log += paused ? "<pause>" : "<resume>"; };
         t.fakes.keys.beforeSend = [this](const QString& keys) {
-            if (onSend)
-                onSend(keys);
+            onSend(keys);
             log += (t.fakes.keys.failNext > 0 ? "![" : "[") + keys + "]";
         };
     }
 
     void Clips(std::initializer_list<QString> clips) {
-        int i = 0;
-        for (const QString& clip : clips)
-            t.program.CurrentClips[i++] = clip;
+        std::copy(clips.begin(), clips.end(), t.program.CurrentClips.begin());
     }
 
     TestProgram t;
     QString log;
     RecordingActions actions{log};
-    std::function<void(const QString&)> onSend;
+    std::function<void(const QString&)> onSend = [](const QString&) {};
 };
 
 } // namespace kelpo

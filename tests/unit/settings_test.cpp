@@ -42,54 +42,38 @@ TEST(SettingsRecord, FieldsSitAtTheirOffsetsLittleEndian) {
     const Settings s{"4.00", 18, 1234, -15, 70000, 8750, 7, -2, 49, 300, 1, 0x12345678, -1, 1};
     EXPECT_EQ(EncodeSettings(s), bytes);
     EXPECT_EQ(EncodeSettings(DecodeSettings(bytes)), bytes);
-    // A short record reads as far as it goes; the field cut in half keeps its low bytes.
-    EXPECT_EQ(EncodeSettings(DecodeSettings(bytes.left(8))),
-              Record("4.00", 18, 1234, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
 }
 
-TEST(LoadSettings, MissingEmptyOrForeignFileGivesFirstRunValuesWrittenAtOnce) {
-    for (const QByteArray& before : {QByteArray(), QByteArray(""), QByteArray("4.0"),
-                                     Record("3.00", 5, 1, 2, 3, 4, 9, 9, 7, 9, 1, 9, 9, 1),
-                                     "4.0 " + FirstRun.mid(4), QByteArray(42, '\0')}) {
-        TestProgram t;
-        if (!before.isNull())
-            TestProgram::WriteAll(t.Path("Kelpo.ini"), before);
-        EXPECT_TRUE(LoadSettings(t.program, Screen, Main)) << before.toHex().constData();
-        EXPECT_EQ(TestProgram::ReadAll(t.Path("Kelpo.ini")), FirstRun)
-            << before.toHex().constData();
-        EXPECT_EQ(EncodeSettings(t.program.settings), FirstRun);
-    }
-
-    // Halves round to the nearest twip, and the second start is no first run.
-    TestProgram t;
-    EXPECT_TRUE(LoadSettings(t.program, QSize(12001, 9001), Main));
-    EXPECT_EQ(t.program.settings.MainLeft, 3000); // 3000.5, ties to even
-    EXPECT_EQ(t.program.settings.InsertLeft, 8751);
-    EXPECT_FALSE(LoadSettings(t.program, Screen, Main));
-}
-
-TEST(LoadSettings, OutOfRangeValuesAreCorrectedInMemoryOnlyAndShortFilesStay) {
+TEST(LoadSettings, ForeignFilesStartOverAndOurOwnAreCorrectedInMemoryOnly) {
+    // The file as found, and what is read from it. A missing, empty or foreign file gives
+    // first-run values, written at once; a record of ours, even out of range or short, stays.
     const std::pair<QByteArray, QByteArray> cases[] = {
+        {QByteArray(), FirstRun},
+        {QByteArray("4.0"), FirstRun},
+        {"4.0 " + FirstRun.mid(4), FirstRun},
+        {QByteArray(42, '\0'), FirstRun},
         {Record("4.00", 19, 10, 20, 0, 0, 0, 0, 50, 0, 2, 0, 0, -1),
          Record("4.00", 0, 10, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)},
         {Record("4.00", -1, 10, 20, 0, 0, 0, 0, -3, 0, 1, 0, 0, 1),
          Record("4.00", 0, 10, 20, 0, 0, 0, 0, 0, 0, 1, 0, 0, 1)},
-        {QByteArray("4.00") + Le16(4) + Le32(10) + Le16(20),
+        // Cut inside the main window's left: the low bytes are kept.
+        {Record("4.00", 4, 10, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0).left(12),
          Record("4.00", 4, 10, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)}};
     for (const auto& [stored, read] : cases) {
         TestProgram t;
-        TestProgram::WriteAll(t.Path("Kelpo.ini"), stored);
-        EXPECT_FALSE(LoadSettings(t.program, Screen, Main));
-        EXPECT_EQ(EncodeSettings(t.program.settings), read);
-        EXPECT_EQ(TestProgram::ReadAll(t.Path("Kelpo.ini")), stored);
+        if (!stored.isNull())
+            TestProgram::WriteAll(t.Path("Kelpo.ini"), stored);
+        const bool firstRun = read == FirstRun;
+        EXPECT_EQ(LoadSettings(t.program, Screen, Main), firstRun) << stored.toHex().constData();
+        EXPECT_EQ(EncodeSettings(t.program.settings), read) << stored.toHex().constData();
+        EXPECT_EQ(TestProgram::ReadAll(t.Path("Kelpo.ini")), firstRun ? FirstRun : stored);
     }
 }
 
-TEST(SaveSettings, WritesReservedFieldsAsReadAndKeepsBytesBeyondTheRecord) {
+TEST(SaveSettings, WritesReservedFieldsAsReadKeepsBytesBeyondTheRecordReportsAFullDisk) {
     TestProgram t;
     const QByteArray record = Record("4.00", 2, 10, 20, 30, 40, 11, 12, 7, 13, 0, 14, 15, 0);
     TestProgram::WriteAll(t.Path("Kelpo.ini"), record + "tail of a newer version");
-    QFile::setPermissions(t.Path("Kelpo.ini"), QFileDevice::ReadOwner);
     LoadSettings(t.program, Screen, Main);
 
     // The options dialog changes offsets 30 and 40 through SaveSettings.
@@ -99,6 +83,15 @@ TEST(SaveSettings, WritesReservedFieldsAsReadAndKeepsBytesBeyondTheRecord) {
     EXPECT_EQ(TestProgram::ReadAll(t.Path("Kelpo.ini")),
               Record("4.00", 2, 10, 20, 30, 40, 11, 12, 7, 13, 1, 14, 15, 1) +
                   "tail of a newer version");
+
+    // A full disk is reported once, however often the options are saved.
+    QStringList reported;
+    t.program.onWriteFailed = [&](const QString& path) { reported.append(path); };
+    ASSERT_TRUE(QFile::remove(t.Path("Kelpo.ini")) &&
+                QFile::link("/dev/full", t.Path("Kelpo.ini")));
+    EXPECT_FALSE(SaveSettings(t.program));
+    EXPECT_FALSE(SaveSettings(t.program));
+    EXPECT_EQ(reported, QStringList{t.Path("Kelpo.ini")});
 }
 
 TEST(CheckWindowPositions, OffScreenPositionsComeBackAndAreSaved) {
@@ -108,18 +101,13 @@ TEST(CheckWindowPositions, OffScreenPositionsComeBackAndAreSaved) {
         {8500, 11500, 8500, 11500, 8500, 11500, 8500, 11500},
         // One twip beyond the margin: corrected.
         {8500, 11501, 8501, 11500, 750, 8750, 750, 3000},
-        // Saved on a larger screen; negative.
-        {100, 100, 100, 20000, 100, 100, 750, 3000},
-        {-1, 100, 100, -1, 750, 8750, 750, 3000},
+        // Saved on a larger screen, or negative.
+        {-1, 100, 100, 20000, 750, 8750, 750, 3000},
     };
     for (const auto& c : cases) {
         TestProgram t;
         Settings& s = t.program.settings;
-        s.Version = SettingsVersion;
-        s.InsertTop = c[0];
-        s.InsertLeft = c[1];
-        s.MainTop = c[2];
-        s.MainLeft = c[3];
+        s = DecodeSettings(Record("4.00", 0, c[2], c[3], c[0], c[1], 0, 0, 0, 0, 0, 0, 0, 0));
         CheckWindowPositions(t.program, Screen, Main);
         EXPECT_EQ((std::array<int, 4>{s.InsertTop, s.InsertLeft, s.MainTop, s.MainLeft}),
                   (std::array<int, 4>{c[4], c[5], c[6], c[7]}));
@@ -127,28 +115,4 @@ TEST(CheckWindowPositions, OffScreenPositionsComeBackAndAreSaved) {
         EXPECT_EQ(TestProgram::ReadAll(t.Path("Kelpo.ini")),
                   changed ? EncodeSettings(s) : QByteArray());
     }
-}
-
-TEST(SaveSettings, UnwritableFolderOrFullDiskIsReportedOnceAndTheSettingsStayInMemory) {
-    // A folder below a plain file can never be written, not even by root.
-    TestProgram t;
-    TestProgram::WriteAll(t.Path("plain"), "x");
-    const QString settingsPath = t.Path("plain/Kelpo.ini");
-    t.program.ProgramFolder = t.Path("plain/");
-    QStringList reported;
-    t.program.onWriteFailed = [&](const QString& path) { reported.append(path); };
-    EXPECT_TRUE(LoadSettings(t.program, Screen, Main));
-    t.program.settings.Library = 3;
-    EXPECT_FALSE(SaveSettings(t.program));
-    EXPECT_FALSE(SaveSettings(t.program));
-    EXPECT_EQ(t.program.settings.Library, 3);
-    EXPECT_EQ(reported, QStringList{settingsPath});
-
-    TestProgram full;
-    ASSERT_TRUE(QFile::link("/dev/full", full.Path("Kelpo.ini")));
-    int reports = 0;
-    full.program.onWriteFailed = [&](const QString&) { ++reports; };
-    LoadSettings(full.program, Screen, Main);
-    EXPECT_FALSE(SaveSettings(full.program));
-    EXPECT_EQ(reports, 1);
 }
