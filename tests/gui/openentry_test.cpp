@@ -24,8 +24,7 @@ namespace {
 struct OnPrompt {
     explicit OnPrompt(std::function<void(GetPassword*)> act) {
         QObject::connect(&timer, &QTimer::timeout, [this, act] {
-            auto* prompt = qobject_cast<GetPassword*>(QApplication::activeModalWidget());
-            if (prompt && prompt->isVisible()) {
+            if (auto* prompt = qobject_cast<GetPassword*>(QApplication::activeModalWidget())) {
                 timer.stop();
                 fired = true;
                 act(prompt);
@@ -71,9 +70,6 @@ struct Fixture {
         QVERIFY(SaveClipSet(p, e));
         pages.RefreshNames();
     }
-    int StoredLastSlot() const {
-        return DecodeSettings(TestProgram::ReadAll(t.Path("Kelpo.ini"))).LastSlot;
-    }
 };
 
 } // namespace
@@ -87,9 +83,7 @@ private slots:
         f.p.CurrentClips[7] = "stale";
         LoadClipSetForUse(f.p, 3);
         QCOMPARE(f.p.CurrentClips, (ClipArray{"user", "{Tab}", "", "pass"}));
-        QCOMPARE(f.StoredLastSlot(), 3);
-        QVERIFY(f.doIt.isVisible() && !f.pages.isVisible());
-        QVERIFY(f.browser.opened.isEmpty());
+        QVERIFY(f.doIt.isVisible() && !f.pages.isVisible() && f.browser.opened.isEmpty());
 
         // A URL alone starts the browser and leaves the main window up.
         f.doIt.hide();
@@ -101,7 +95,7 @@ private slots:
 
         // Neither, or files never written: nothing opens, but the slot is remembered.
         LoadClipSetForUse(f.p, 40);
-        QCOMPARE(f.StoredLastSlot(), 40);
+        QCOMPARE(DecodeSettings(TestProgram::ReadAll(f.t.Path("Kelpo.ini"))).LastSlot, 40);
         QCOMPARE(f.p.CurrentClips, ClipArray{});
         QCOMPARE(f.browser.opened.size(), 1);
     }
@@ -112,13 +106,10 @@ private slots:
         f.Entry(6, "shop.example", "", {});
         // Clips shown, no browser, the skip cleared.
         f.pages.Pagenames_MouseUp(5, 2, 0, 0, 0);
-        QVERIFY(f.doIt.isVisible());
-        QVERIFY(f.browser.opened.isEmpty());
-        QCOMPARE(f.p.SkipBookmark, 0);
+        QVERIFY(f.doIt.isVisible() && f.browser.opened.isEmpty() && f.p.SkipBookmark == 0);
         // A URL without clips: nothing at all.
         f.pages.Pagenames_MouseUp(6, 2, 0, 0, 0);
-        QVERIFY(f.browser.opened.isEmpty());
-        QCOMPARE(f.p.SkipBookmark, 0);
+        QVERIFY(f.browser.opened.isEmpty() && f.p.SkipBookmark == 0);
         // The next ordinary click starts the browser again.
         f.pages.Pagenames_MouseUp(6, 1, 0, 0, 0);
         QCOMPARE(f.browser.opened, QStringList{"shop.example"});
@@ -132,9 +123,9 @@ private slots:
         LoadClipSetForUse(f.p, 9);
         QCOMPARE(f.p.SkipBookmark, 0);
         QCOMPARE(f.p.CurrentClips, ClipArray{});
-        QCOMPARE(f.StoredLastSlot(), 9); // stored before the prompt
-        QVERIFY(f.pages.isVisible() && !f.doIt.isVisible());
-        QVERIFY(f.browser.opened.isEmpty());
+        QCOMPARE(DecodeSettings(TestProgram::ReadAll(f.t.Path("Kelpo.ini"))).LastSlot,
+                 9); // stored before the prompt
+        QVERIFY(f.pages.isVisible() && !f.doIt.isVisible() && f.browser.opened.isEmpty());
     }
 
     void rightPasswordOpensTheEntryAfterThePrompt() {
@@ -147,8 +138,7 @@ private slots:
         });
         LoadClipSetForUse(f.p, 7);
         QVERIFY(answer.fired);
-        QCOMPARE(f.p.CurrentClips[1], QString("pass"));
-        QVERIFY(f.doIt.isVisible());
+        QVERIFY(f.p.CurrentClips[1] == "pass" && f.doIt.isVisible());
         QCOMPARE(f.browser.opened, QStringList{"bank.example"});
     }
 
@@ -162,8 +152,7 @@ private slots:
         QCOMPARE(f.browser.opened, QStringList{"try.example"});
         QVERIFY(f.browser.insertionShownAtStart);
         LoadClipSetForUse(f.p, TestSlot);
-        QCOMPARE(f.browser.opened.size(), 1);
-        QVERIFY(!prompt.fired);
+        QVERIFY(f.browser.opened.size() == 1 && !prompt.fired);
     }
 };
 
