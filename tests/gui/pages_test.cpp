@@ -47,7 +47,6 @@ struct Fixture {
     QPushButton* Library(int k) {
         return pages->findChild<QPushButton*>(QStringLiteral("LibraryBtn_%1").arg(k));
     }
-    QWidget* Pointer() { return pages->findChild<QWidget*>("Pointer"); }
     Settings Saved() { return DecodeSettings(TestProgram::ReadAll(t.Path("Kelpo.ini"))); }
 };
 
@@ -60,19 +59,6 @@ QColor Back(QWidget* widget) {
 class PagesTest : public QObject {
     Q_OBJECT
 private slots:
-    void showsNamesColoursAndLibrariesFromTheFiles() {
-        Fixture f;
-        TestProgram::WriteAll(f.t.Path("Libnames.dat"),
-                              QByteArray("B&Q shopping!").leftJustified(19 * 13, ' '));
-        f.Name(0, "Bob", 0x000000FF); // stored blue-green-red: this is red
-        f.Name(49, "last one", 0);
-        f.Start();
-        QCOMPARE(Back(f.Name(0)), QColor(255, 0, 0));
-        QCOMPARE(Back(f.Name(49)), QColor(Qt::white)); // colour 0 reads white
-        // Captions as stored: an ampersand is shown, not turned into a shortcut.
-        QCOMPARE(f.Library(0)->text().replace("&&", "&"), QString("B&Q shopping!"));
-    }
-
     void libraryButtonSwitchesStoresAndLoadsThatFolder() {
         Fixture f;
         QVERIFY(WriteNameRecord(f.p, f.t.Path("Lib5/"), 2, "Fifth", 0x0000FF00));
@@ -80,7 +66,6 @@ private slots:
         // A right press switches too, on the press.
         QTest::mousePress(f.Library(4), Qt::RightButton);
         QCOMPARE(f.Saved().Library, qint16(4));
-        QVERIFY(f.p.LibraryFolder.endsWith("/Lib5/"));
         QCOMPARE(f.Name(2)->text(), QString("Fifth"));
         // A library never visited gets its folder and a names file of defaults.
         f.pages->LibraryBtn_MouseDown(18, 1, 0, 0, 0);
@@ -92,15 +77,14 @@ private slots:
         QCOMPARE(f.Saved().Library, qint16(18));
     }
 
-    void clickingNamesAndEditButtons() {
+    void clickingNames() {
         Fixture f;
         f.Name(7, "Mail");
         f.Start();
-        // Empty slot: clips cleared, nothing opened, no pointer.
+        // Empty slot: clips cleared, so no old clip can be typed.
         f.p.CurrentClips[0] = "left over";
         QTest::mouseClick(f.Name(3), Qt::LeftButton);
         QCOMPARE(f.p.CurrentClips[0], QString());
-        QVERIFY(!f.Pointer()->isVisible());
         // A release away from the name is no click; left and right clicks open it.
         QTest::mousePress(f.Name(7), Qt::LeftButton);
         QTest::mouseRelease(f.Name(7), Qt::LeftButton, {}, QPoint(-20, 5));
@@ -110,14 +94,20 @@ private slots:
             QTest::mouseClick(f.Name(7), button);
             QCOMPARE(f.p.settings.LastSlot, qint16(7));
         }
-        QVERIFY(f.Pointer()->isVisible());
     }
 
-    void firstLetterSearchHighlightsAndEnterOpens() {
+    void showsTheFilesAndFirstLetterSearchHighlightsAndEnterOpens() {
         Fixture f;
-        f.Name(3, "Bob", 0x000000FF);
+        TestProgram::WriteAll(f.t.Path("Libnames.dat"),
+                              QByteArray("B&Q shopping!").leftJustified(19 * 13, ' '));
+        f.Name(3, "Bob", 0x000000FF); // stored blue-green-red: this is red
         f.Name(46, "bill");
+        f.Name(49, "last one", 0);
         f.Start();
+        QCOMPARE(Back(f.Name(3)), QColor(255, 0, 0));
+        QCOMPARE(Back(f.Name(49)), QColor(Qt::white)); // colour 0 reads white
+        // Captions as stored: an ampersand is shown, not turned into a shortcut.
+        QCOMPARE(f.Library(0)->text().replace("&&", "&"), QString("B&Q shopping!"));
         QTest::keyClick(f.pages.get(), Qt::Key_B);
         QCOMPARE(Back(f.Name(3)), QApplication::palette().color(QPalette::Highlight));
         QTest::keyClick(f.pages.get(), Qt::Key_B, Qt::ShiftModifier);
