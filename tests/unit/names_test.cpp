@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,13 @@ using namespace kelpo;
 namespace {
 
 QByteArray NameRecord(const QByteArray& name, quint32 color) {
-    QByteArray out = name.leftJustified(30, ' ');
-    for (int i = 0; i < 4; ++i)
-        out.append(char((color >> (8 * i)) & 0xFF));
-    return out;
+    const quint32 le = qToLittleEndian(color);
+    return name.leftJustified(30, ' ') + QByteArray(reinterpret_cast<const char*>(&le), 4);
 }
 
-QByteArray DefaultNamesFile() {
-    QByteArray out;
-    for (int s = 0; s < 51; ++s)
-        out += NameRecord("", 0x00FFFFFF);
-    return out;
-}
-
-const QByteArray DefaultLibnames = QByteArray("Library 1").leftJustified(13 * 19, ' ');
+const QByteArray BlankNames = NameRecord("", 0x00FFFFFF).repeated(51);
 
 } // namespace
-
-// A missing file is created the same way (see the record writes below).
-TEST(LoadNames, EmptyFilesAreCreatedWithTheirDefaults) {
-    TestProgram t;
-    TestProgram::WriteAll(t.Path("Libnames.dat"), "");
-    TestProgram::WriteAll(t.LibraryPath("Names.dat"), "");
-    LoadLibraryNames(t.program);
-    LoadNames(t.program);
-    EXPECT_EQ(TestProgram::ReadAll(t.Path("Libnames.dat")), DefaultLibnames);
-    EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")), DefaultNamesFile());
-    EXPECT_EQ(t.program.LibraryNames[0], "Library 1");
-}
 
 TEST(LoadNames, ReadsByTheRulesAndShortFilesStayAsTheyAre) {
     TestProgram t;
@@ -50,8 +30,7 @@ TEST(LoadNames, ReadsByTheRulesAndShortFilesStayAsTheyAre) {
                        NameRecord(QByteArray(30, 'x'), 0x00C0FFEE);
     names += QByteArray("Thr").leftJustified(30, ' ') + "\x01\x02"; // a cut record
     TestProgram::WriteAll(t.LibraryPath("Names.dat"), names);
-    const QByteArray libnames = QByteArray("Home         Wo");
-    TestProgram::WriteAll(t.Path("Libnames.dat"), libnames);
+    TestProgram::WriteAll(t.Path("Libnames.dat"), "Home         Wo");
     t.program.SlotNames[40] = "stale"; // from another library
     LoadNames(t.program);
     LoadLibraryNames(t.program);
@@ -70,54 +49,39 @@ TEST(LoadNames, ReadsByTheRulesAndShortFilesStayAsTheyAre) {
     EXPECT_EQ(t.program.LibraryNames[0], "Home");
     EXPECT_EQ(t.program.LibraryNames[1], "Wo");
     EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")), names);
-    EXPECT_EQ(TestProgram::ReadAll(t.Path("Libnames.dat")), libnames);
 }
 
-TEST(LoadNames, CreatesOnlyTheLibraryFolderItself) {
+TEST(RecordWrites, EmptyFilesGetTheirDefaultsAndRecordsAreWrittenInPlaceCutToTheField) {
     TestProgram t;
-    t.program.LibraryFolder = t.Path("missing/Lib1/");
-    int reports = 0;
-    t.program.onWriteFailed = [&](const QString&) { ++reports; };
-    LoadNames(t.program);
-    EXPECT_FALSE(QFileInfo::exists(t.Path("missing")));
-    EXPECT_EQ(reports, 1);
-}
-
-TEST(RecordWrites, WriteInPlaceCutToTheFieldAndReload) {
-    TestProgram t;
+    TestProgram::WriteAll(t.Path("Libnames.dat"), ""); // a missing file is created the same way
     LoadLibraryNames(t.program);
     LoadNames(t.program);
+    EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")), BlankNames);
     // The names file holds entry names; like every data file it is private.
     EXPECT_FALSE(QFileInfo(t.LibraryPath("Names.dat")).permissions() & QFileDevice::ReadOther);
-    QByteArray expected = DefaultNamesFile();
 
     // A name longer than its field is cut rather than spilling into slot 8.
     ASSERT_TRUE(WriteSlotName(t.program, 7, QString(35, 'y'), 0x00AABBCC));
-    EXPECT_EQ(t.program.SlotNames[7], QString(30, 'y'));
-    expected.replace(7 * 34, 34, NameRecord(QByteArray(30, 'y'), 0x00AABBCC));
-    EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")), expected);
-    ASSERT_TRUE(EraseSlotName(t.program, 7));
-    EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")), DefaultNamesFile());
+    EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")),
+              BlankNames.left(7 * 34) + NameRecord(QByteArray(30, 'y'), 0x00AABBCC) +
+                  BlankNames.mid(8 * 34));
 
     ASSERT_TRUE(WriteLibraryName(t.program, 4, "Thirteen char"));
     ASSERT_TRUE(WriteLibraryName(t.program, 5, "Much too long a name"));
-    ASSERT_TRUE(EraseLibraryName(t.program, 0));
     EXPECT_EQ(TestProgram::ReadAll(t.Path("Libnames.dat")),
-              QByteArray(4 * 13, ' ') + "Thirteen charMuch too long" + QByteArray(13 * 13, ' '));
-    EXPECT_EQ(t.program.LibraryNames[4], "Thirteen char");
+              QByteArray("Library 1").leftJustified(4 * 13, ' ') + "Thirteen charMuch too long" +
+                  QByteArray(13 * 13, ' '));
 
     EXPECT_FALSE(WriteSlotName(t.program, 51, "x", 0));
     EXPECT_FALSE(WriteLibraryName(t.program, 19, "x"));
-    EXPECT_EQ(TestProgram::ReadAll(t.Path("Libnames.dat")).size(), 247);
 }
 
 TEST(RecordWrites, OtherLibraryAndShortFilesGetDefaultsAroundTheRecord) {
     TestProgram t;
     // Another library's folder that does not exist yet; the current tables stay alone.
     ASSERT_TRUE(WriteNameRecord(t.program, t.Path("Lib3/"), 5, "Moved", 0x00808080));
-    QByteArray expected = DefaultNamesFile();
-    expected.replace(5 * 34, 34, NameRecord("Moved", 0x00808080));
-    EXPECT_EQ(TestProgram::ReadAll(t.Path("Lib3/Names.dat")), expected);
+    EXPECT_EQ(TestProgram::ReadAll(t.Path("Lib3/Names.dat")),
+              BlankNames.left(5 * 34) + NameRecord("Moved", 0x00808080) + BlankNames.mid(6 * 34));
     EXPECT_EQ(t.program.SlotNames[5], "");
 
     // A short file is filled with blank records up to the one written, never zeros.
@@ -125,19 +89,20 @@ TEST(RecordWrites, OtherLibraryAndShortFilesGetDefaultsAroundTheRecord) {
     TestProgram::WriteAll(t.LibraryPath("Names.dat"), shortFile);
     ASSERT_TRUE(WriteSlotName(t.program, 3, "D", 0x00FF0000));
     EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")),
-              shortFile + DefaultNamesFile().mid(35, 3 * 34 - 35) + NameRecord("D", 0x00FF0000));
-    EXPECT_EQ(t.program.SlotNames[1], "B");
+              shortFile + BlankNames.mid(35, 3 * 34 - 35) + NameRecord("D", 0x00FF0000));
 }
 
-TEST(RecordWrites, UnwritableFileIsReportedOnceAndNothingIsLost) {
+TEST(NameFiles, AFailedWriteIsReportedOnceAndNoMissingParentIsCreated) {
     TestProgram t;
     QStringList reported;
     t.program.onWriteFailed = [&](const QString& path) { reported.append(path); };
-
-    // A full disk: the write fails, the message comes once, the name stays.
     ASSERT_TRUE(QFile::link("/dev/full", t.Path("Libnames.dat")));
     EXPECT_FALSE(WriteLibraryName(t.program, 1, "Work"));
     EXPECT_FALSE(WriteLibraryName(t.program, 2, "Home"));
     EXPECT_EQ(reported, QStringList{t.Path("Libnames.dat")});
-    EXPECT_EQ(t.program.LibraryNames[1], "");
+
+    // Only the library folder itself is made, never a data folder above it.
+    t.program.LibraryFolder = t.Path("missing/Lib1/");
+    LoadNames(t.program);
+    EXPECT_FALSE(QFileInfo::exists(t.Path("missing")));
 }
