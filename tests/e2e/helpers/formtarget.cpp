@@ -4,7 +4,7 @@
 // was submitted (and when, on the monotonic clock), and whether the form ever lost the
 // keyboard focus.
 //
-//   formtarget --out FILE [--title TITLE] [--x X --y Y]
+//   formtarget --out FILE
 //
 // Once it is shown and active it prints "ready <window id>" and, for each field and the
 // button, "<name> <x> <y>": the centre in screen coordinates. After a submit the fields are
@@ -23,68 +23,52 @@
 
 #include <chrono>
 #include <cstdio>
-
-namespace {
-
-qint64 MonotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
+#include <initializer_list>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({"out", "file that receives the state", "file"});
-    parser.addOption({"title", "window title", "title", "Sign in - Form Target"});
-    parser.addOption({"x", "left edge", "x", "760"});
-    parser.addOption({"y", "top edge", "y", "560"});
     parser.process(app);
     const QString out = parser.value("out");
 
     QDialog form;
-    form.setWindowTitle(parser.value("title"));
+    form.setWindowTitle(QStringLiteral("Sign in - Form Target"));
     auto* layout = new QFormLayout(&form);
-    auto* user = new QLineEdit(&form);
-    auto* password = new QLineEdit(&form);
-    auto* notes = new QLineEdit(&form);
+    auto field = [&](const char* name) {
+        auto* edit = new QLineEdit(&form);
+        edit->setObjectName(name);
+        layout->addRow(QString::fromLatin1(name), edit);
+        return edit;
+    };
+    QLineEdit *user = field("user"), *password = field("password"), *notes = field("notes");
     auto* submit = new QPushButton(QStringLiteral("Sign in"), &form);
-    user->setObjectName("user");
-    password->setObjectName("password");
-    notes->setObjectName("notes");
     submit->setObjectName("submit");
     submit->setDefault(true);
-    layout->addRow(QStringLiteral("User"), user);
-    layout->addRow(QStringLiteral("Password"), password);
-    layout->addRow(QStringLiteral("Notes"), notes);
     layout->addRow(submit);
     form.setMinimumWidth(420);
-    form.move(parser.value("x").toInt(), parser.value("y").toInt());
+    form.move(760, 560);
+    auto texts = [&] {
+        return QJsonObject{
+            {"user", user->text()}, {"password", password->text()}, {"notes", notes->text()}};
+    };
 
     int submitted = 0;
     qint64 submittedAt = 0;
     int focusLost = 0;
     QJsonObject last;
     auto save = [&] {
-        if (out.isEmpty())
-            return;
-        QJsonObject state{{"user", user->text()},
-                          {"password", password->text()},
-                          {"notes", notes->text()},
-                          {"focus", QApplication::focusWidget()
-                                        ? QApplication::focusWidget()->objectName()
-                                        : QString()},
-                          {"submitted", submitted},
-                          {"submittedAt", QString::number(submittedAt)},
-                          {"focusLost", focusLost},
-                          {"last", last}};
+        QJsonObject state = texts();
+        const QWidget* focus = QApplication::focusWidget();
+        state["focus"] = focus ? focus->objectName() : QString();
+        state["submitted"] = submitted;
+        state["submittedAt"] = QString::number(submittedAt);
+        state["focusLost"] = focusLost;
+        state["last"] = last;
         // Written whole and renamed into place, so a reader never sees half a state; not
         // synced to disk, which would slow the form down and with it every wait for it.
         const QString temporary = out + QStringLiteral(".tmp");
-        QFile file(temporary);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (QFile file(temporary); file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             file.write(QJsonDocument(state).toJson(QJsonDocument::Compact));
             file.close();
             std::rename(QFile::encodeName(temporary).constData(),
@@ -96,13 +80,13 @@ int main(int argc, char** argv) {
     QObject::connect(qApp, &QApplication::focusChanged, save);
     // Enter in any field presses the default button, as in a web form.
     QObject::connect(submit, &QPushButton::clicked, [&] {
-        submittedAt = MonotonicNs();
+        submittedAt = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count();
         ++submitted;
-        last = QJsonObject{
-            {"user", user->text()}, {"password", password->text()}, {"notes", notes->text()}};
-        user->clear();
-        password->clear();
-        notes->clear();
+        last = texts();
+        for (QLineEdit* edit : {user, password, notes})
+            edit->clear();
         user->setFocus();
         save();
     });
@@ -128,8 +112,7 @@ int main(int argc, char** argv) {
         poll.stop();
         ready = true;
         std::printf("ready %llu\n", static_cast<unsigned long long>(form.winId()));
-        for (QWidget* w : {static_cast<QWidget*>(user), static_cast<QWidget*>(password),
-                           static_cast<QWidget*>(notes), static_cast<QWidget*>(submit)}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{user, password, notes, submit}) {
             const QPoint c = w->mapToGlobal(w->rect().center());
             std::printf("%s %d %d\n", qPrintable(w->objectName()), c.x(), c.y());
         }
