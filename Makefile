@@ -6,7 +6,8 @@
 BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev \
               libgtest-dev libgmock-dev
 RUN_PKGS   := xdg-utils x11-utils
-TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils imagemagick xauth
+TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils x11-xserver-utils imagemagick xauth \
+              python3
 JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
