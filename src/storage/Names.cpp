@@ -29,6 +29,18 @@ QString Field(const QByteArray& bytes, int offset, int width) {
     return FromAnsi(TrimRight(bytes.mid(offset, width)));
 }
 
+// The first `size` bytes of a table file (fewer when the file is short). A missing or
+// empty file is created with `defaults` first.
+QByteArray ReadOrCreate(Program& program, const QString& path, const QByteArray& defaults,
+                        qint64 size) {
+    DataFile file(path);
+    if (file.Length() != 0)
+        return file.ReadAt(0, size);
+    if (!file.WriteAt(0, defaults))
+        ReportWriteFailure(program, path);
+    return defaults;
+}
+
 // The folder path without its trailing '/', created one level only: the program folder
 // must exist already.
 void MakeFolder(const QString& folder) {
@@ -87,20 +99,8 @@ QByteArray EncodeLibraryName(const QString& name) {
 }
 
 void LoadLibraryNames(Program& program) {
-    const QString path = program.ProgramFolder + LibraryNamesFileName;
-    QByteArray bytes;
-    bool ok = true;
-    {
-        DataFile file(path);
-        if (file.Length() == 0) {
-            bytes = DefaultLibraryNames();
-            ok = file.WriteAt(0, bytes);
-        } else {
-            bytes = file.ReadPadded(0, LibraryNamesSize);
-        }
-    }
-    if (!ok)
-        ReportWriteFailure(program, path);
+    const QByteArray bytes = ReadOrCreate(program, program.ProgramFolder + LibraryNamesFileName,
+                                          DefaultLibraryNames(), LibraryNamesSize);
     for (int i = 0; i < LibraryCount; ++i)
         program.LibraryNames[i] = Field(bytes, i * LibraryNameLength, LibraryNameLength);
     if (program.pages)
@@ -109,20 +109,8 @@ void LoadLibraryNames(Program& program) {
 
 void LoadNames(Program& program) {
     MakeFolder(program.LibraryFolder);
-    const QString path = program.LibraryFolder + NamesFileName;
-    QByteArray bytes;
-    bool ok = true;
-    {
-        DataFile file(path);
-        if (file.Length() == 0) {
-            bytes = DefaultNames();
-            ok = file.WriteAt(0, bytes);
-        } else {
-            bytes = file.ReadAt(0, NamesFileSize);
-        }
-    }
-    if (!ok)
-        ReportWriteFailure(program, path);
+    const QByteArray bytes =
+        ReadOrCreate(program, program.LibraryFolder + NamesFileName, DefaultNames(), NamesFileSize);
 
     for (int s = 0; s < SlotCount; ++s) {
         const int offset = s * NameRecordSize;
