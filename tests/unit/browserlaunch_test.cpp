@@ -25,16 +25,29 @@ TEST(LaunchBrowser, OpensTheCurrentAddressWhenThereIsABrowser) {
     ShowHelpPage(t.program);
 }
 
-TEST(HelpPage, AFileAddressBesideTheProgramOrNothing) {
+TEST(HelpPage, FoundBesideTheProgramThenInstalledThenInTheDataFolders) {
     TestProgram t;
-    const QString folder = t.dir.path() + "/my programs";
-    EXPECT_EQ(HelpPageAddress(folder), "");
-    TestProgram::WriteAll(folder + "/tutorial/1.htm", "<html></html>");
-    EXPECT_EQ(HelpPageAddress(folder), "file://" + QString(t.dir.path()).replace(" ", "%20") +
-                                           "/my%20programs/tutorial/1.htm");
+    // An installation under "my apps" with its program in bin, and two system data folders.
+    const QString root = t.dir.path() + "/my apps";
+    const QString bin = root + "/bin";
+    const QStringList data{root + "/data one", root + "/data two"};
+    const QString beside = bin + "/tutorial", installed = root + "/share/kelpo/tutorial",
+                  first = data[0] + "/kelpo/tutorial", second = data[1] + "/kelpo/tutorial";
+    EXPECT_EQ(HelpPageFolders(bin, data), (QStringList{beside, installed, first, second}));
+
+    auto address = [](const QString& folder) {
+        return "file://" + QString(folder).replace(" ", "%20") + "/1.htm";
+    };
+    EXPECT_EQ(FindHelpPage(bin, data), "");
     // A folder where the page should be is no page.
-    QDir().mkpath(t.dir.path() + "/other/tutorial/1.htm");
-    EXPECT_EQ(HelpPageAddress(t.dir.path() + "/other"), "");
+    QDir().mkpath(second + "/1.htm");
+    EXPECT_EQ(FindHelpPage(bin, data), "");
+    QDir().rmdir(second + "/1.htm");
+    // Each page added hides the ones after it in the order.
+    for (const QString& folder : {second, first, installed, beside}) {
+        TestProgram::WriteAll(folder + "/1.htm", "<html></html>");
+        EXPECT_EQ(FindHelpPage(bin, data), address(folder)) << qPrintable(folder);
+    }
 }
 
 TEST(HelpPage, LeavesTheCurrentAddressAlone) {
