@@ -38,8 +38,12 @@ set(CPACK_PACKAGE_NAME kelpo)
 set(CPACK_PACKAGE_VENDOR "Kelpo developers")
 set(CPACK_PACKAGE_CONTACT "Kelpo developers <developers@kelpo.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "bookmarks with clip sets that type into web forms")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Kelpo keeps web bookmarks together with clip sets: the user names, passwords, answers and key presses typed into a web site again and again. Clicking a name opens the bookmark in the web browser and lists the clips in a small window; clicking a clip types it into the focused field of the page, and Auto Insert types a whole log-in.")
+# Debian wants the long description in lines of under 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION [=[Kelpo keeps web bookmarks together with clip sets: the user names, passwords,
+answers and key presses typed into a web site again and again. Clicking a name
+opens the bookmark in the web browser and lists the clips in a small window;
+clicking a clip types it into the focused field of the page, and Auto Insert
+types a whole log-in.]=])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

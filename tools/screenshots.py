@@ -4,11 +4,14 @@ tests/e2e/run-in-x.sh (tools/screenshots.sh starts it), so nothing touches the u
 display. Each picture has one function below, listed in SHOTS; a new window gets a new
 function there. Every function starts the program afresh over the same sample data.
     screenshots.py OUTPUT_FOLDER"""
+import functools
+import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
@@ -57,8 +60,18 @@ class SampleData:
                 "--hidden", ",".join(map(str, hidden)), "--", *clips)
 
 
+# The program over the sample data as at its first start, which opens in full view (every
+# later start opens minimised).
+def start_kelpo(data):
+    settings = os.path.join(data.path, "Kelpo.ini")
+    if os.path.exists(settings):
+        os.remove(settings)
+    return Kelpo(data)
+
+
+# A window with the frame the window manager gives it.
 def capture_window(window, path):
-    run("import", "-window", window, path)
+    run("import", "-frame", "-window", window, path)
 
 
 # The part of the screen that holds all `windows`, frames included.
@@ -82,7 +95,7 @@ def settle():
 
 # The main window, the pointer over a name so that Quick Help explains it.
 def shot_main(data, work, out):
-    kelpo = Kelpo(data)
+    kelpo = start_kelpo(data)
     try:
         x, y = client_origin(kelpo.main)
         place = kelpo.places["Pages"]["Pagenames_1"]
@@ -93,6 +106,13 @@ def shot_main(data, work, out):
         kelpo.stop()
 
 
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {"": "text/html; charset=utf-8"}
+
+    def log_message(self, *args):
+        pass
+
+
 # A web page to fill in: a Chromium window on a sign-in page when Chromium is there, else
 # the test helpers' form window. Returns the window and what ends it.
 def start_browser_page(work):
@@ -100,14 +120,22 @@ def start_browser_page(work):
     if not chromium:
         form = FormTarget(work)
         return form.window, form.stop
-    page = os.path.join(work, "signin.html")
-    with open(page, "w", encoding="utf-8") as f:
+    # The page comes from a server on the loopback address under the entry's host name,
+    # so the address bar reads as a user would see it.
+    site = os.path.join(work, "site")
+    os.makedirs(site)
+    with open(os.path.join(site, "signin"), "w", encoding="utf-8") as f:
         f.write(SIGN_IN_PAGE)
+    handler = functools.partial(QuietHandler, directory=site)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
     profile = tempfile.mkdtemp(prefix="profile-", dir=work)
     proc = subprocess.Popen(
         [chromium, "--no-sandbox", "--test-type", "--no-first-run", "--no-default-browser-check",
-         "--disable-gpu", "--password-store=basic", "--user-data-dir=" + profile,
-         "--window-position=0,0", "--window-size=860,640", "file://" + page],
+         "--disable-gpu", "--disable-sync", "--password-store=basic",
+         "--user-data-dir=" + profile,
+         "--host-resolver-rules=MAP mail.example:80 127.0.0.1:%d" % server.server_port,
+         "--window-position=260,170", "--window-size=860,620", "http://mail.example/signin"],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     window = wait_for(lambda: visible_window("Sign in - Webmail"), "the browser page")
     xdo("windowactivate", "--sync", window)
@@ -116,17 +144,21 @@ def start_browser_page(work):
     def stop():
         proc.terminate()
         proc.wait(10)
+        server.shutdown()
     return window, stop
 
 
 # The clips window beside the browser page, the user name already typed by a click.
 def shot_insertion(data, work, out):
-    kelpo = Kelpo(data)
+    kelpo = start_kelpo(data)
     window, stop_browser = start_browser_page(work)
     try:
         xdo("windowactivate", "--sync", window)
         time.sleep(1.2)  # the main window's one-second tick takes the page as the target
-        # The right button shows the clips without starting a browser of its own.
+        # The browser covers the main window; raised, not activated, it can be clicked
+        # while the page stays the target. The right button shows the clips without
+        # starting a browser of its own.
+        xdo("windowraise", kelpo.main)
         click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_0"], button=3)
         wait_for(kelpo.insertion_window, "the insertion window")
         wait_for(lambda: active_window() == window, "the page to have the keyboard back")
@@ -141,7 +173,7 @@ def shot_insertion(data, work, out):
 
 
 def shot_options(data, work, out):
-    kelpo = Kelpo(data)
+    kelpo = start_kelpo(data)
     try:
         click_in(kelpo.main, kelpo.places["Pages"]["OptionBtn"])
         options = wait_for(lambda: visible_window("^ Options$"), "the Options window")
@@ -153,7 +185,7 @@ def shot_options(data, work, out):
 
 # The prompt of an entry locked with a password, opened by a click on its name.
 def shot_password(data, work, out):
-    kelpo = Kelpo(data)
+    kelpo = start_kelpo(data)
     try:
         click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_1"])
         prompt = wait_for(lambda: visible_window("^ Enter Password$"), "the password prompt")

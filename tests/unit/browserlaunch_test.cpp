@@ -3,6 +3,7 @@
 #include "insertion/BrowserLaunch.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -50,10 +51,20 @@ TEST(HelpPage, FoundBesideTheProgramThenInstalledThenInTheDataFolders) {
     }
 }
 
-TEST(HelpPage, LeavesTheCurrentAddressAlone) {
+TEST(HelpPage, ShowHelpPageOpensTheSystemDataCopyAndLeavesTheCurrentAddressAlone) {
     TestProgram t;
+    // The system's data folders as the desktop names them, here all inside the test folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(t.dir.path() + "/home"));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(t.dir.path() + "/local:" + t.dir.path() + "/usr"));
     t.program.CurrentUrl = "bank.example";
-    ShowHelpPage(t.program); // no help pages beside the test program: nothing opens
-    EXPECT_EQ(t.program.CurrentUrl, "bank.example");
+    ShowHelpPage(t.program); // no help pages anywhere: nothing opens
     EXPECT_TRUE(t.fakes.browser.opened.isEmpty());
+
+    TestProgram::WriteAll(t.dir.path() + "/usr/kelpo/tutorial/1.htm", "<html></html>");
+    ShowHelpPage(t.program);
+    EXPECT_EQ(t.fakes.browser.opened,
+              QStringList{"file://" + t.dir.path() + "/usr/kelpo/tutorial/1.htm"});
+    EXPECT_EQ(t.program.CurrentUrl, "bank.example");
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_DATA_DIRS");
 }
