@@ -74,7 +74,7 @@ install: build
 
 uninstall:
 	@sudo=; [ -w "$(DEV_DIR)/install_manifest.txt" ] && [ -w "$(DESTDIR)$(PREFIX)" ] || sudo="$(SUDO)"; \
-	$$sudo cmake -DMANIFEST=$(DEV_DIR)/install_manifest.txt -P cmake/Uninstall.cmake
+	$$sudo env DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(DEV_DIR)/install_manifest.txt -P cmake/Uninstall.cmake
 
 package: build
 	$(call install_missing,dpkg-dev)

@@ -1,6 +1,10 @@
 # Installation (make install, make uninstall) and the Debian package (make package).
 include(GNUInstallDirs)
 
+# Installing and packaging take the program as built; they do not build the whole tree
+# (tests and benchmarks) first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(KELPO_APP_ID app.kelpo.Kelpo)
 
 # The manual page, compressed as Debian wants it; built with the program.
@@ -8,8 +12,13 @@ set(KELPO_MANPAGE ${CMAKE_BINARY_DIR}/kelpo.1.gz)
 add_custom_command(OUTPUT ${KELPO_MANPAGE}
   COMMAND sh -c "gzip -9 -n -c '${CMAKE_SOURCE_DIR}/docs/kelpo.1' > '${KELPO_MANPAGE}'"
   DEPENDS ${CMAKE_SOURCE_DIR}/docs/kelpo.1 VERBATIM)
-add_custom_target(kelpo_manpage DEPENDS ${KELPO_MANPAGE})
-add_dependencies(kelpo kelpo_manpage)
+# The package's change log, the Debian way for a package of our own.
+set(KELPO_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${KELPO_CHANGELOG}
+  COMMAND sh -c "gzip -9 -n -c '${CMAKE_SOURCE_DIR}/docs/changelog' > '${KELPO_CHANGELOG}'"
+  DEPENDS ${CMAKE_SOURCE_DIR}/docs/changelog VERBATIM)
+add_custom_target(kelpo_docs DEPENDS ${KELPO_MANPAGE} ${KELPO_CHANGELOG})
+add_dependencies(kelpo kelpo_docs)
 
 install(TARGETS kelpo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The help pages: the program finds them in ../share/kelpo/tutorial from its bin folder.
@@ -27,6 +36,7 @@ endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/kelpo.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${KELPO_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${KELPO_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelpo)
 
 # Removes what the last install put in place, as listed in its manifest.
 add_custom_target(uninstall

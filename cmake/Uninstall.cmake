@@ -1,12 +1,14 @@
 # Removes the files an install listed in its manifest (cmake -DMANIFEST=... -P Uninstall.cmake),
 # then the folders of Kelpo's own that are left empty. Shared folders (bin, the icon
-# theme) stay.
+# theme) stay. The manifest lists paths without DESTDIR; a staged install is removed with
+# the same DESTDIR in the environment.
 if(NOT EXISTS "${MANIFEST}")
   message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (run make install first)")
 endif()
 file(STRINGS "${MANIFEST}" files)
 set(own_folders)
 foreach(file IN LISTS files)
+  set(file "$ENV{DESTDIR}${file}")
   if(IS_SYMLINK "${file}" OR EXISTS "${file}")
     message(STATUS "Removing ${file}")
     file(REMOVE "${file}")

@@ -75,7 +75,7 @@ with tempfile.TemporaryDirectory(prefix="kelpo-install-") as stage:
     check(os.path.isfile(root + "/bin/../share/kelpo/tutorial/1.htm"),
           "no help pages in ../share/kelpo/tutorial beside bin")
 
-    run("cmake", "-DMANIFEST=" + manifest, "-P", source + "/cmake/Uninstall.cmake")
+    run("cmake", "-DMANIFEST=" + manifest, "-P", source + "/cmake/Uninstall.cmake", env=env)
     left = [os.path.join(d, f) for d, _, files in os.walk(root) for f in files]
     check(not left, "left after uninstalling: %s" % left)
     check(not os.path.exists(root + "/share/kelpo"), "share/kelpo is left after uninstalling")

@@ -11,7 +11,7 @@ ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 def expected_files(source_dir):
     files = {"bin/kelpo", "share/applications/%s.desktop" % APP_ID,
              "share/metainfo/%s.metainfo.xml" % APP_ID, "share/man/man1/kelpo.1.gz",
-             "share/icons/hicolor/scalable/apps/kelpo.svg"}
+             "share/icons/hicolor/scalable/apps/kelpo.svg", "share/doc/kelpo/changelog.gz"}
     files |= {"share/icons/hicolor/%dx%d/apps/kelpo.png" % (s, s) for s in ICON_SIZES}
     tutorial = os.path.join(source_dir, "tutorial")
     for page in os.listdir(tutorial):

@@ -50,7 +50,7 @@ with tempfile.TemporaryDirectory(prefix="kelpo-package-") as out:
     check(fields.get("Maintainer", "").endswith(">"), "Maintainer: %s" % fields.get("Maintainer"))
 
     if shutil.which("lintian"):
-        findings = subprocess.run(["lintian", "--no-tag-display-limit", deb],
+        findings = subprocess.run(["lintian", "--tag-display-limit", "0", deb],
                                   capture_output=True, text=True)
         print("lintian says:\n" + (findings.stdout + findings.stderr or "nothing\n"))
 
