@@ -34,7 +34,8 @@ TEST(HelpPage, FoundBesideTheProgramThenInstalledThenInTheDataFolders) {
     const QStringList data{root + "/data one", root + "/data two"};
     const QString beside = bin + "/tutorial", installed = root + "/share/kelpo/tutorial",
                   first = data[0] + "/kelpo/tutorial", second = data[1] + "/kelpo/tutorial";
-    EXPECT_EQ(HelpPageFolders(bin, data), (QStringList{beside, installed, first, second}));
+    EXPECT_EQ(HelpPageFolders(bin, data).join('\n').toStdString(),
+              QStringList({beside, installed, first, second}).join('\n').toStdString());
 
     auto address = [](const QString& folder) {
         return "file://" + QString(folder).replace(" ", "%20") + "/1.htm";
@@ -47,7 +48,7 @@ TEST(HelpPage, FoundBesideTheProgramThenInstalledThenInTheDataFolders) {
     // Each page added hides the ones after it in the order.
     for (const QString& folder : {second, first, installed, beside}) {
         TestProgram::WriteAll(folder + "/1.htm", "<html></html>");
-        EXPECT_EQ(FindHelpPage(bin, data), address(folder)) << qPrintable(folder);
+        EXPECT_EQ(FindHelpPage(bin, data).toStdString(), address(folder).toStdString());
     }
 }
 
