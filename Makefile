@@ -13,7 +13,7 @@ RUN_PKGS   := xdg-utils x11-utils
 TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils x11-xserver-utils imagemagick xauth \
               python3
 # The validators and Debian tools the install and package tests use.
-INSTALL_TEST_PKGS := desktop-file-utils appstream dpkg-dev
+INSTALL_TEST_PKGS := desktop-file-utils appstream dpkg-dev file
 JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
