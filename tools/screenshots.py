@@ -2,7 +2,9 @@
 """Takes the pictures of Kelpo's windows that the help pages show. Runs inside
 tests/e2e/run-in-x.sh (tools/screenshots.sh starts it), so nothing touches the user's own
 display. Each picture has one function below, listed in SHOTS; a new window gets a new
-function there. Every function starts the program afresh over the same sample data.
+function there. Each function is handed the program freshly started over the sample data
+(its main window in full view), opens its window with real clicks and keys, and writes the
+picture; the program is ended after it.
     screenshots.py OUTPUT_FOLDER"""
 import functools
 import http.server
@@ -94,16 +96,12 @@ def settle():
 
 
 # The main window, the pointer over a name so that Quick Help explains it.
-def shot_main(data, work, out):
-    kelpo = start_kelpo(data)
-    try:
-        x, y = client_origin(kelpo.main)
-        place = kelpo.places["Pages"]["Pagenames_1"]
-        xdo("mousemove", "--sync", x + place[0], y + place[1])
-        settle()
-        capture_window(kelpo.main, out)
-    finally:
-        kelpo.stop()
+def shot_main(kelpo, work, out):
+    x, y = client_origin(kelpo.main)
+    place = kelpo.places["Pages"]["Pagenames_1"]
+    xdo("mousemove", "--sync", x + place[0], y + place[1])
+    settle()
+    capture_window(kelpo.main, out)
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -149,8 +147,7 @@ def start_browser_page(work):
 
 
 # The clips window beside the browser page, the user name already typed by a click.
-def shot_insertion(data, work, out):
-    kelpo = start_kelpo(data)
+def shot_insertion(kelpo, work, out):
     window, stop_browser = start_browser_page(work)
     try:
         xdo("windowactivate", "--sync", window)
@@ -169,32 +166,23 @@ def shot_insertion(data, work, out):
         capture_around([window, kelpo.insertion_window()], out)
     finally:
         stop_browser()
-        kelpo.stop()
 
 
-def shot_options(data, work, out):
-    kelpo = start_kelpo(data)
-    try:
-        click_in(kelpo.main, kelpo.places["Pages"]["OptionBtn"])
-        options = wait_for(lambda: visible_window("^ Options$"), "the Options window")
-        settle()
-        capture_window(options, out)
-    finally:
-        kelpo.stop()
+def shot_options(kelpo, work, out):
+    click_in(kelpo.main, kelpo.places["Pages"]["OptionBtn"])
+    options = wait_for(lambda: visible_window("^ Options$"), "the Options window")
+    settle()
+    capture_window(options, out)
 
 
 # The prompt of an entry locked with a password, opened by a click on its name.
-def shot_password(data, work, out):
-    kelpo = start_kelpo(data)
-    try:
-        click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_1"])
-        prompt = wait_for(lambda: visible_window("^ Enter Password$"), "the password prompt")
-        xdo("windowactivate", "--sync", prompt)
-        xdo("type", "1234")
-        settle()
-        capture_window(prompt, out)
-    finally:
-        kelpo.stop()
+def shot_password(kelpo, work, out):
+    click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_1"])
+    prompt = wait_for(lambda: visible_window("^ Enter Password$"), "the password prompt")
+    xdo("windowactivate", "--sync", prompt)
+    xdo("type", "1234")
+    settle()
+    capture_window(prompt, out)
 
 
 SHOTS = [("main", shot_main), ("insertion", shot_insertion), ("options", shot_options),
@@ -208,7 +196,11 @@ def main():
         data = SampleData(os.path.join(work, "data"))
         for name, shot in SHOTS:
             path = os.path.join(out, name + ".png")
-            shot(data, work, path)
+            kelpo = start_kelpo(data)
+            try:
+                shot(kelpo, work, path)
+            finally:
+                kelpo.stop()
             check(os.path.getsize(path) > 0, "no picture " + path)
             print("wrote", path)
 
