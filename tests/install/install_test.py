@@ -78,7 +78,8 @@ with tempfile.TemporaryDirectory(prefix="kelpo-install-") as stage:
     run("cmake", "-DMANIFEST=" + manifest, "-P", source + "/cmake/Uninstall.cmake", env=env)
     left = [os.path.join(d, f) for d, _, files in os.walk(root) for f in files]
     check(not left, "left after uninstalling: %s" % left)
-    check(not os.path.exists(root + "/share/kelpo"), "share/kelpo is left after uninstalling")
+    for own in ("share/kelpo", "share/doc/kelpo"):
+        check(not os.path.exists(root + "/" + own), own + " is left after uninstalling")
 
 if failures:
     print("FAIL\n" + "\n\n".join(failures))
