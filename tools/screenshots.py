@@ -133,7 +133,8 @@ def start_browser_page(work):
          "--disable-gpu", "--disable-sync", "--password-store=basic",
          "--user-data-dir=" + profile,
          "--host-resolver-rules=MAP mail.example:80 127.0.0.1:%d" % server.server_port,
-         "--window-position=260,170", "--window-size=860,620", "http://mail.example/signin"],
+         # Reaching the right edge of the screen, where the clips window stands over it.
+         "--window-position=260,150", "--window-size=1020,700", "http://mail.example/signin"],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     window = wait_for(lambda: visible_window("Sign in - Webmail"), "the browser page")
     xdo("windowactivate", "--sync", window)
@@ -194,6 +195,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="kelpo-shots-") as work:
         data = SampleData(os.path.join(work, "data"))
+        # A desktop colour for any bit of screen a picture shows beside its windows.
+        run("xsetroot", "-solid", "#5a6473")
         for name, shot in SHOTS:
             path = os.path.join(out, name + ".png")
             kelpo = start_kelpo(data)
