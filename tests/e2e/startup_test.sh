@@ -4,7 +4,7 @@
 # start with the same data folder ends and brings the first back; a lock left by a
 # program killed with -9 does not block the next start; two starts at the same moment
 # give one program; two data folders run side by side; the data folder is found without
-# --data-dir; an unwritable data folder gives one message and a running program; without
+# --data-dir (the per-user one private); an unwritable data folder gives one message and a running program; without
 # a display it says so. Coming back from the tray is in pages_tray_test.sh.
 set -u
 
@@ -127,6 +127,8 @@ started_in() { # expected data folder, then the command
 expect "without a folder the data lives in the per-user folder" \
   started_in "$work/home/.local/share/Kelpo/Kelpo" \
   env -u KELPO_DATA_DIR -u XDG_DATA_HOME HOME="$work/home" "$KELPO_BIN"
+expect "which only the user may open" \
+  test "$(stat -c %a "$work/home/.local/share/Kelpo/Kelpo")" = 700
 # A portable installation in the old one-folder layout: the data stays beside the
 # program and becomes its first library.
 old="$work/portable"
