@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <thread>
 
 #include "XTestSupport.h"
 
@@ -153,4 +154,28 @@ TEST_F(KeySenderTest, TerminationMidSendReleasesKeysAndRestoresTheMap) {
     const std::string expected = QString(keys).replace("+b", "B").toStdString();
     EXPECT_LT(typed.size(), expected.size());
     EXPECT_EQ(expected.substr(0, typed.size()), typed);
+}
+
+// A window that takes the keyboard focus mid-string gets not one key: the sender checks
+// the real focus before each key, not the window manager's lagging idea of it.
+TEST_F(KeySenderTest, AWindowThatTakesTheFocusMidStringGetsNoKey) {
+    Target thief("Thief", 600, 100);
+    Target target;
+    const QString text = QString("abcdefghij").repeated(2000);
+    std::thread steal([&] {
+        WaitUntil([&] { return target.Text().size() >= 30; });
+        TestDisplay other;
+        XSetInputFocus(other.dpy, thief.Window(), RevertToParent, CurrentTime);
+        XSync(other.dpy, False);
+    });
+    EXPECT_EQ(sender->SendKeysTo(target.Window(), text, true), SendResult::FocusLost);
+    steal.join();
+    // Nothing more once the focus is elsewhere, not even to the target.
+    EXPECT_EQ(sender->SendKeysTo(target.Window(), "xyz", true), SendResult::FocusLost);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(thief.Text(), "");
+    const std::string typed = target.Text();
+    EXPECT_GE(typed.size(), 30u) << typed;
+    EXPECT_LT(typed.size(), size_t(text.size()));
+    EXPECT_EQ(text.toStdString().substr(0, typed.size()), typed);
 }

@@ -67,6 +67,21 @@ bool Interrupted() {
     return g_pendingSignal != 0;
 }
 
+// Holds the X server for this connection alone while alive.
+class ServerHold {
+public:
+    explicit ServerHold(Display* dpy) : dpy_(dpy) { XGrabServer(dpy_); }
+    ~ServerHold() {
+        XUngrabServer(dpy_);
+        XFlush(dpy_);
+    }
+    ServerHold(const ServerHold&) = delete;
+    ServerHold& operator=(const ServerHold&) = delete;
+
+private:
+    Display* dpy_;
+};
+
 using Clock = std::chrono::steady_clock;
 
 int MsLeft(Clock::time_point deadline) {
@@ -107,10 +122,30 @@ struct X11KeySender::Impl {
     std::vector<KeyCode> pressed; // keys we hold down, in press order
     Loan loan;                    // spare keys currently lent
     Connection::Trap* trap = nullptr;
+    // The target of the send under way and the window the keyboard focus is on inside it.
+    Window client = 0;
+    Window focus = None;
+    bool focusLost = false;
 
     Display* Dpy() const { return conn->Dpy(); }
 
-    bool Healthy() const { return !Interrupted() && (!trap || trap->errors == 0); }
+    bool Healthy() const { return !Interrupted() && !focusLost && (!trap || trap->errors == 0); }
+
+    // Where the real keyboard focus is, in one round trip. The window manager's
+    // _NET_ACTIVE_WINDOW follows it only later, so a window that took the focus a moment
+    // ago is still seen here. A move to another window of the target is followed.
+    bool FocusOnTarget() {
+        Window now = None;
+        int revert = 0;
+        XGetInputFocus(Dpy(), &now, &revert);
+        if (now != focus) {
+            if (now == None || now == PointerRoot || conn->ClientWindowOf(now) != client)
+                focusLost = true;
+            else
+                focus = now;
+        }
+        return Healthy();
+    }
 
     // Each event is synchronised, so the server has it before the next one goes out:
     // programs then see the keys in order even with no delay between them.
@@ -121,10 +156,11 @@ struct X11KeySender::Impl {
         return Healthy();
     }
 
-    bool Release(KeyCode code) {
+    bool Release(KeyCode code, bool sync = true) {
         XTestFakeKeyEvent(Dpy(), code, False, CurrentTime);
         pressed.erase(std::find(pressed.begin(), pressed.end(), code));
-        XSync(Dpy(), False);
+        if (sync)
+            XSync(Dpy(), False);
         return Healthy();
     }
 
@@ -288,13 +324,21 @@ struct X11KeySender::Impl {
         std::vector<KeyCode> mods;
         if (!keymap.KeysFor(p.choice.modifiers | p.notationMods, &mods))
             return false;
+        // The focus is checked and the key typed while the server serves us alone, so no
+        // window can take the focus between the check and the key. Held for one key only
+        // (a few round trips), so the rest of the desktop never waits long.
+        ServerHold hold(Dpy());
+        if (!FocusOnTarget())
+            return false;
         for (KeyCode m : mods)
             if (!Press(m))
                 return false;
-        if (!Press(p.choice.code) || !Release(p.choice.code))
+        // The last release goes without a round trip of its own: the next key's focus
+        // check is one, so the server still has each event before the next goes out.
+        if (!Press(p.choice.code) || !Release(p.choice.code, !mods.empty()))
             return false;
         for (auto it = mods.rbegin(); it != mods.rend(); ++it)
-            if (!Release(*it))
+            if (!Release(*it, it + 1 != mods.rend()))
                 return false;
         return true;
     }
@@ -384,7 +428,7 @@ struct X11KeySender::Impl {
         return false;
     }
 
-    SendResult Send(const QString& keys, bool wait);
+    SendResult Send(Window target, const QString& keys, bool wait);
     SendResult TypeSegment(const QList<KeyStroke>& strokes, Window target, bool wait, bool first);
 };
 
@@ -397,7 +441,7 @@ bool IsLockKey(const KeyStroke& s) {
 
 } // namespace
 
-SendResult X11KeySender::Impl::Send(const QString& keys, bool wait) {
+SendResult X11KeySender::Impl::Send(Window requested, const QString& keys, bool wait) {
     const ParsedKeys parsed = ParseKeys(keys);
     if (!parsed.Ok())
         return parsed.error == NotationError::UnsupportedCharacter ? SendResult::Untypeable
@@ -418,10 +462,15 @@ SendResult X11KeySender::Impl::Send(const QString& keys, bool wait) {
 
     Connection::Trap sendTrap(*conn);
     trap = &sendTrap;
-    const Window target = conn->FocusedClientWindow();
-    SendResult result = SendResult::Ok;
+    const Window target = requested ? requested : conn->FocusedClientWindow();
+    client = target;
+    focus = None;
+    focusLost = !target;
+    SendResult result = FocusOnTarget() ? SendResult::Ok : SendResult::FocusLost;
     for (qsizetype i = 0; i < segments.size() && result == SendResult::Ok; ++i)
         result = TypeSegment(segments[i], target, wait && i + 1 == segments.size(), i == 0);
+    if (focusLost)
+        result = SendResult::FocusLost;
     trap = nullptr;
     return result;
 }
@@ -527,8 +576,8 @@ X11KeySender::X11KeySender(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 X11KeySender::~X11KeySender() = default;
 
-SendResult X11KeySender::SendKeys(const QString& keys, bool wait) {
-    return d->Send(keys, wait);
+SendResult X11KeySender::SendKeysTo(WindowId target, const QString& keys, bool wait) {
+    return d->Send(Window(target), keys, wait);
 }
 
 } // namespace kelpo
