@@ -12,6 +12,7 @@
 
 // Xlib last: its macros clash with Qt's names.
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyRescue.h"
 #include "platform/x11/X11Keymap.h"
 
 #include <X11/XKBlib.h>
@@ -22,6 +23,7 @@ namespace kelpo {
 using x11::Connection;
 using x11::KeyChoice;
 using x11::Keymap;
+using x11::KeyRescue;
 
 namespace {
 
@@ -150,6 +152,7 @@ struct X11KeySender::Impl {
     // Each event is synchronised, so the server has it before the next one goes out:
     // programs then see the keys in order even with no delay between them.
     bool Press(KeyCode code) {
+        KeyRescue::KeyDown(code, true);
         XTestFakeKeyEvent(Dpy(), code, True, CurrentTime);
         pressed.push_back(code);
         XSync(Dpy(), False);
@@ -159,6 +162,7 @@ struct X11KeySender::Impl {
     bool Release(KeyCode code, bool sync = true) {
         XTestFakeKeyEvent(Dpy(), code, False, CurrentTime);
         pressed.erase(std::find(pressed.begin(), pressed.end(), code));
+        KeyRescue::KeyDown(code, false);
         if (sync)
             XSync(Dpy(), False);
         return Healthy();
@@ -170,6 +174,8 @@ struct X11KeySender::Impl {
             pressed.pop_back();
         }
         XSync(Dpy(), False);
+        for (int code = 0; code < 256; ++code)
+            KeyRescue::KeyDown(KeyCode(code), false);
     }
 
     // Puts the lent keys back exactly as they were, in one keymap change.
@@ -182,6 +188,7 @@ struct X11KeySender::Impl {
         changes.num_key_syms = static_cast<unsigned char>(loan.last - loan.first + 1);
         XkbChangeMap(Dpy(), loan.original, &changes);
         XSync(Dpy(), False);
+        KeyRescue::Restored();
         XkbFreeKeyboard(loan.original, XkbAllComponentsMask, True);
         loan = Loan{};
     }
@@ -293,6 +300,7 @@ struct X11KeySender::Impl {
         // Alphabetic keys: Caps Lock is then part of choosing the level, so a toolkit
         // does not upper-case what the key gives.
         size_t next = 0;
+        std::vector<std::pair<KeyCode, std::vector<KeySym>>> lending;
         for (KeyCode code : chosen) {
             int alphabetic[XkbNumKbdGroups] = {XkbAlphabeticIndex};
             ok = ok &&
@@ -302,6 +310,7 @@ struct X11KeySender::Impl {
             KeySym* out = XkbKeySymsPtr(lent, code);
             out[0] = syms[next++];
             out[1] = next < syms.size() ? syms[next++] : out[0];
+            lending.push_back({code, {out[0], out[1]}});
         }
         if (ok) {
             loan.first =
@@ -313,6 +322,8 @@ struct X11KeySender::Impl {
             changes.changed = XkbKeySymsMask;
             changes.first_key_sym = KeyCode(loan.first);
             changes.num_key_syms = static_cast<unsigned char>(loan.last - loan.first + 1);
+            // Recorded before it happens, so that not even a kill leaves it behind.
+            KeyRescue::Lending(loan.original, changes, lending);
             ok = XkbChangeMap(Dpy(), lent, &changes);
         }
         XkbFreeKeyboard(lent, XkbAllComponentsMask, True);
@@ -526,6 +537,8 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
     }
 
     SignalGuard guard;
+    // Gone before the guard lets a termination signal through.
+    KeyRescue::SendScope rescue;
     bool ok = true;
     for (size_t c = 0; ok && c + 1 < cuts.size(); ++c) {
         std::vector<KeySym> lend;
@@ -565,6 +578,9 @@ std::unique_ptr<X11KeySender> X11KeySender::Create() {
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(conn->Dpy(), &event, &error, &major, &minor))
         return nullptr;
+    // A send that was killed may have left keys lent or down; its journal says so.
+    KeyRescue::RecoverAfterKill(conn->Dpy());
+    KeyRescue::Arm(conn->Dpy());
     auto impl = std::make_unique<Impl>();
     impl->conn = std::move(conn);
     if (!impl->keymap.Load(impl->Dpy()))
