@@ -74,8 +74,8 @@ bool Capture(Display* dpy, char* out, size_t capacity, size_t* size, Build build
     char* const bufmax = dpy->bufmax;
     char* const lastReq = dpy->last_req;
     const uint64_t request = X_DPY_GET_REQUEST(dpy);
-    // Built straight into `out`; far larger than any of these requests, so Xlib never
-    // has to flush on the way.
+    // Built straight into `out`, which the callers size well above the requests they
+    // build, so Xlib never has to flush on the way.
     dpy->buffer = dpy->bufptr = out;
     dpy->bufmax = out + capacity;
     build();
