@@ -7,7 +7,7 @@ BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-d
               libgtest-dev libgmock-dev
 RUN_PKGS   := xdg-utils x11-utils
 TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils x11-xserver-utils imagemagick xauth \
-              python3
+              python3 chromium firefox-esr
 JOBS       ?= $(shell nproc)
 SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -52,9 +52,10 @@ run: build
 test: build-test
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build deps-test
+bench: build build-test
 	bench/startup.sh $(DEV_DIR)
 	bench/typing.sh $(DEV_DIR)
+	bench/browsers.sh $(DEV_DIR) $(TEST_DIR)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
