@@ -70,7 +70,11 @@ class PageServer:
                         command = server.commands.get(timeout=20)
                     except queue.Empty:
                         command = {}
-                    self.reply(json.dumps(command).encode(), "application/json")
+                    try:
+                        self.reply(json.dumps(command).encode(), "application/json")
+                    except OSError:  # the page went away meanwhile: keep the command
+                        if command:
+                            server.commands.put(command)
                 else:
                     self.send_error(404)
 
@@ -166,6 +170,7 @@ class BrowserTarget:
 
     def __init__(self, browser):
         self.browser = browser
+        self.commands_sent = 0
         self.server = PageServer()
         self.dir = tempfile.mkdtemp(prefix="kelpo-%s-" % browser)
         profile = os.path.join(self.dir, "profile")
@@ -187,8 +192,7 @@ class BrowserTarget:
             xdo("windowmove", self.window, 520, 300, check=False)
             xdo("windowactivate", self.window, check=False)
             self.wait(lambda s: s.get("focus") == "user", "the page's user field")
-            self.command(ready=True)
-            self.wait(lambda s: s.get("ready"), "the page to count focus losses")
+            self.command("the page to count focus losses", ready=True)
         except BaseException:
             self.stop()
             raise
@@ -204,18 +208,22 @@ class BrowserTarget:
         return wait_for(lambda: (lambda s: s if s and predicate(s) else None)(self.state()),
                         what, lambda: "; the page said %r" % self.state())
 
-    def command(self, **command):
+    # Hands the page a command and waits until it was carried out: a state that merely
+    # looks right may come before the command, which would then land in a later case.
+    def command(self, what, **command):
+        self.commands_sent += 1
+        command["id"] = self.commands_sent
         self.server.commands.put(command)
+        return self.wait(lambda s: s.get("done", 0) >= command["id"], what)
 
     def click_field(self, name):
-        self.command(focus=name)
+        self.command("focus in " + name, focus=name)
         self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
     # Empties the fields and puts the focus in `name`.
     def clear(self, name):
-        self.command(clear=True, focus=name)
-        self.wait(lambda s: s["focus"] == name and not any(s[f] for f in
-                  ("user", "password", "notes")), "empty fields")
+        self.command("empty fields", clear=True, focus=name)
+        self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
     def stop(self):
         for sig in (signal.SIGTERM, signal.SIGKILL):
