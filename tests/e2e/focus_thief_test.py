@@ -46,12 +46,20 @@ def main():
     interrupted = 0
     try:
         open_entry_for(kelpo, form)
+        # The thefts fall anywhere in the time a whole run takes here (the sender's speed
+        # and the machine's load both change it), from before the first key to after the last.
+        form.click_field("user")
+        submitted = form.state()["submitted"]
+        start = time.monotonic()
+        kelpo.click_insertion("AutoBtn")
+        form.wait(lambda s: s["submitted"] == submitted + 1, "a whole run before the thefts")
+        window_ms = max(20, int((time.monotonic() - start) * 1000 * 1.2))
         for run in range(RUNS):
             form.click_field("user")
             submitted = form.state()["submitted"]
             # The thief starts counting down before the click, so the theft can come
             # anywhere from before the first key to after the last one.
-            thief.proc.stdin.write("steal %d\n" % rng.randint(0, 350))
+            thief.proc.stdin.write("steal %d\n" % rng.randint(0, window_ms))
             thief.proc.stdin.flush()
             kelpo.click_insertion("AutoBtn")
             check(thief.proc.stdout.readline().strip() == "stolen", "the thief did not answer")
@@ -62,8 +70,8 @@ def main():
             if form.state()["submitted"] == submitted:
                 interrupted += 1
             check(keys == 0, "run %d: %d keys reached the thief" % (run, keys))
-        print("focus thief: %d runs, %d interrupted by the theft, %d keys reached the thief"
-              % (RUNS, interrupted, stolen_keys))
+        print("focus thief: %d runs, thefts within %d ms, %d interrupted by the theft, "
+              "%d keys reached the thief" % (RUNS, window_ms, interrupted, stolen_keys))
         # The theft must have hit runs under way, else nothing was tried.
         check(interrupted >= RUNS // 4, "only %d runs were under way at the theft" % interrupted)
 
