@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
     pages.show();
     for (int slot = 0; slot < VisibleSlotCount; ++slot)
         Print("Pages", &pages, pages.NameLabel(slot), QStringLiteral("Pagenames_%1").arg(slot));
+    for (const char* name : {"UseBtn_0", "UseBtn_1", "OptionBtn", "NotesText", "HelpFrame"})
+        Print("Pages", &pages, pages.findChild<QWidget*>(name), QString::fromLatin1(name));
 
     DoIt doIt(program);
     doIt.setAttribute(Qt::WA_DontShowOnScreen);
