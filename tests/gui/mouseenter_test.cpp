@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -74,6 +75,7 @@ private slots:
         QCOMPARE(w.Reports(), QStringList({"Pagenames(3)", "Pagenames(4)"}));
         // Back to the window's own background and into the same name again: news again.
         w.Leave(w.name4);
+        QCoreApplication::processEvents();
         w.Enter(w.name4);
         QCOMPARE(w.Reports(), QStringList({"Pagenames(4)"}));
         // From a button straight to its neighbour: only the neighbour, not the frame
@@ -104,6 +106,7 @@ private slots:
     void modeZeroReportsNothingAndTwoResumes() {
         Window w;
         w.Enter(w.name3);
+        QCOMPARE(w.Reports(), QStringList({"Pagenames(3)"}));
         w.tracker->SetMode(MouseEnterTracker::Off);
         w.Move(w.name3, w.name4);
         w.Move(w.name4, w.library2);

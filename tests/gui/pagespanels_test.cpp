@@ -2,6 +2,7 @@
 // with the fake platform. The pointer's moves come as the enter events Qt sends.
 #include "ModalDriver.h"
 #include "TestProgram.h"
+#include "entries/NoteFile.h"
 #include "mainwindow/NotesForm.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"

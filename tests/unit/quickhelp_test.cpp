@@ -191,7 +191,7 @@ TEST(EditorHelp, TextsKeepTheProgramsWordingAndBreaks) {
     EXPECT_EQ(data[3], "Right click to paste into or copy from.");
     EXPECT_EQ(data[4], "Drag to move position in list.");
     const QStringList test = EditorHelp("TestBtn")->text.split("\r\n");
-    ASSERT_EQ(test.size(), 9);
+    ASSERT_EQ(test.size(), 8);
     EXPECT_EQ(test[2], "If you have already entered the website URL above, the page will be "
                        "displayed for you automatically the first time you click test.(See Note)");
     EXPECT_EQ(test[6], "NOTE:");
