@@ -69,7 +69,6 @@ private slots:
         TestProgram::WriteAll(f.NotePath(3), "PIN hint\r\nsecond line");
         TestProgram::WriteAll(f.NotePath(4), "   ");
         f.Start();
-        QCOMPARE(f.Title(), QString("Kelpo Quick Help"));
 
         f.Enter("Pagenames_3");
         QCOMPARE(f.Notes(), QString("PIN hint\nsecond line"));
