@@ -1,8 +1,9 @@
 // Kelpo: wires the real platform into the program and starts it.
-#include "platform/RealPlatform.h"
+#include "app/RealPlatform.h"
+#include "app/Startup.h"
+#include "core/Version.h"
 #include "storage/DataFolder.h"
 #include "storage/Program.h"
-#include "storage/Startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     // The per-user data folder is named after these: ~/.local/share/Kelpo/Kelpo.
     QCoreApplication::setOrganizationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("4.52"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kelpo::ProgramVersion));
     QApplication app(argc, argv);
     // Every window of the program, message boxes included, carries its icon.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelpo/kelpo.png")));

@@ -1,41 +1,11 @@
 #include "editor/EditRules.h"
 
-#include "storage/Ansi.h"
-
-#include <QStringList>
+#include "core/Ansi.h"
+#include "core/ClipCommands.h"
 
 #include <cstdlib>
 
 namespace kelpo {
-
-namespace {
-
-// The numeric value of a count's two characters as the old files' rule reads it: leading
-// blanks skipped, then the digits up to the first other character.
-int CountValue(QStringView digits) {
-    int i = 0;
-    while (i < digits.size() && digits[i] == QLatin1Char(' '))
-        ++i;
-    int value = 0;
-    for (; i < digits.size() && digits[i].isDigit() && digits[i].unicode() < 128; ++i)
-        value = value * 10 + (digits[i].unicode() - '0');
-    return value;
-}
-
-bool EndsInRepeatSuffix(const QString& text) {
-    const qsizetype n = text.size();
-    return n >= 4 && text[n - 4] == QLatin1Char('{') && text[n - 1] == QLatin1Char('}') &&
-           CountValue(QStringView(text).mid(n - 3, 2)) > 0;
-}
-
-} // namespace
-
-QStringList RepeatItems() {
-    QStringList items;
-    for (int n = 2; n <= 99; ++n)
-        items.append(QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')));
-    return items;
-}
 
 RepeatResult ApplyRepeat(const EditRows& rows, int currentRow, const QString& item) {
     RepeatResult result;
@@ -49,11 +19,9 @@ RepeatResult ApplyRepeat(const EditRows& rows, int currentRow, const QString& it
         target = currentRow - 1;
     }
     const QString& text = rows[target];
-    if (text.size() <= 3)
+    const QString changed = WithRepeatCount(text, item);
+    if (changed == text)
         return result;
-    const QString suffix = QLatin1Char('{') + item + QLatin1Char('}');
-    QString changed =
-        EndsInRepeatSuffix(text) ? text.left(text.size() - 4) + suffix : text + suffix;
     result.row = target;
     if (changed.size() > ClipMaxLength) {
         result.outcome = RepeatOutcome::TooLong;
@@ -92,25 +60,6 @@ int PreviousRow(int currentRow) {
 
 bool IsDrag(int dxTwips, int dyTwips) {
     return std::abs(dxTwips) > DragThresholdTwips || std::abs(dyTwips) > DragThresholdTwips;
-}
-
-const std::array<CommandButton, CommandButtonCount>& CommandButtonsTopDown() {
-    static const std::array<CommandButton, CommandButtonCount> buttons = {{
-        {1, "Tab", "{Tab}"},
-        {0, "Shift+Tab", "{Shift+Tab}"},
-        {5, "Left", "{Left}"},
-        {6, "Right", "{Right}"},
-        {3, "Up", "{Up}"},
-        {4, "Down", "{Down}"},
-        {9, "PgUp", "{PgUp}"},
-        {10, "PgDn", "{PgDn}"},
-        {8, "Home", "{Home}"},
-        {7, "End", "{End}"},
-        {11, "Click", "{Enter}"},
-        {12, "Minimize", "{Minimize}"},
-        {2, "Stop Auto", "{Stop Auto}"},
-    }};
-    return buttons;
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // The editor's rules that need no window: the repeat count, the row that receives focus
 // and scrolling, the drag threshold, the colour swatches and which characters an entry
 // can hold. The window (Edit) only applies what these decide.
+#include "core/ClipCommands.h"
+
 #include <QString>
 
 #include <array>
@@ -27,9 +29,6 @@ using EditRows = std::array<QString, EditRowCount>;
 
 // --- Repeat count ---
 
-// The repeat list's items: "02" to "99".
-QStringList RepeatItems();
-
 enum class RepeatOutcome {
     Unchanged, // nothing to do: no target row, or its text is too short
     Changed,   // `text` is the target row's new text
@@ -44,8 +43,8 @@ struct RepeatResult {
 
 // The repeat count `item` ("02"-"99") chosen while `currentRow` receives commands: the
 // target is the row before an empty current row (the command just inserted), else the
-// current row; a text of 3 characters or fewer is left alone; an existing suffix is
-// replaced, otherwise the suffix is appended.
+// current row; the count goes on as WithRepeatCount says, unless the row would then be
+// longer than a clip can be.
 RepeatResult ApplyRepeat(const EditRows& rows, int currentRow, const QString& item);
 
 // --- Rows and scrolling ---
@@ -67,16 +66,11 @@ bool IsDrag(int dxTwips, int dyTwips);
 
 // --- Command buttons ---
 
-struct CommandButton {
-    int index; // the button's number
-    const char* caption;
-    const char* text; // written into the row
-};
-// The 13 buttons in the order they stand from top to bottom; `CommandGap` buttons come
-// first, then a gap, then the rest.
-inline constexpr int CommandButtonCount = 13;
+// The command buttons (indexes into EditorCommands) from top to bottom: the first
+// `CommandGap` stand together, the rest a little apart.
 inline constexpr int CommandGap = 10;
-const std::array<CommandButton, CommandButtonCount>& CommandButtonsTopDown();
+inline constexpr std::array<int, EditorCommandCount> CommandOrderTopDown = {1,  0, 5, 6,  3,  4, 9,
+                                                                            10, 8, 7, 11, 12, 2};
 
 // --- Colour swatches ---
 

@@ -1,7 +1,6 @@
 #include "entries/ClipSet.h"
 
 #include "entries/PageFiles.h"
-#include "mainwindow/Pages.h"
 #include "storage/Names.h"
 
 namespace kelpo {
@@ -16,8 +15,6 @@ bool SaveClipSet(Program& program, const ClipSet& entry) {
         return false;
     const QString name = StoredName(entry.Name);
     program.SlotNames[entry.Slot] = name;
-    if (program.pages)
-        program.pages->RefreshNames();
     // Reports its own failure and reloads the names either way.
     bool ok = WriteSlotName(program, entry.Slot, name, entry.Color);
     QString failed;

@@ -23,10 +23,10 @@ struct ClipSet {
 // The name an entry is stored and shown under: "Untitled" for an empty name field.
 QString StoredName(const QString& nameField);
 
-// Writes `entry` as slot `entry.Slot` of the current library, in this order: the name
-// (StoredName) onto the main window's label, the names record with `entry.Color` (the
-// names are then reloaded), the URL record, the page file, the hide file. A file that
-// cannot be written is reported once; false then.
+// Writes `entry` as slot `entry.Slot` of the current library, in this order: the names
+// record with StoredName and `entry.Color` (SlotNames and SlotColors are then reloaded),
+// the URL record, the page file, the hide file. The caller tells the windows that the
+// names changed. A file that cannot be written is reported once; false then.
 bool SaveClipSet(Program& program, const ClipSet& entry);
 
 } // namespace kelpo

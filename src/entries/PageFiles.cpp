@@ -1,6 +1,6 @@
 #include "entries/PageFiles.h"
 
-#include "storage/Ansi.h"
+#include "core/Ansi.h"
 #include "storage/DataFile.h"
 
 #include <QCryptographicHash>
@@ -54,6 +54,10 @@ QString PageFilePath(const QString& libraryFolder, int slot) {
 
 QString HideFilePath(const QString& libraryFolder, int slot) {
     return libraryFolder + QStringLiteral("Page%1.h").arg(slot);
+}
+
+QString NoteFilePath(const QString& libraryFolder, int slot) {
+    return libraryFolder + QStringLiteral("Note%1.txt").arg(slot);
 }
 
 QByteArray ScrambleText(QByteArray& text) {

@@ -42,6 +42,8 @@ using HideArray = std::array<std::int16_t, ClipCount>;
 QString UrlFilePath(const QString& libraryFolder);
 QString PageFilePath(const QString& libraryFolder, int slot);
 QString HideFilePath(const QString& libraryFolder, int slot);
+// "Note<n>.txt": the entry's free-text notes.
+QString NoteFilePath(const QString& libraryFolder, int slot);
 
 // Replaces every byte c by 255 - c; its own inverse. Changes `text` and returns it.
 QByteArray ScrambleText(QByteArray& text);

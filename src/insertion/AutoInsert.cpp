@@ -3,6 +3,7 @@
 #include "insertion/Sending.h"
 #include "platform/KeySender.h"
 #include "storage/Program.h"
+#include "widgets/Shell.h"
 
 #include <QStringList>
 
@@ -16,13 +17,9 @@ namespace {
 class TimerPause {
 public:
     explicit TimerPause(Program& program) : program_(program) {
-        if (program_.pauseTimer)
-            program_.pauseTimer(true);
+        ShellOf(program_).PauseTimer(true);
     }
-    ~TimerPause() {
-        if (program_.pauseTimer)
-            program_.pauseTimer(false);
-    }
+    ~TimerPause() { ShellOf(program_).PauseTimer(false); }
     TimerPause(const TimerPause&) = delete;
     TimerPause& operator=(const TimerPause&) = delete;
 

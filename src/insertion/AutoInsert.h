@@ -16,7 +16,7 @@ enum class AutoInsertResult {
 // Text clips overwrite the focused field and move on with Tab, key commands are sent as
 // keys, empty clips are skipped, "{Minimize}" minimises and the run goes on, "{Stop Auto}"
 // ends it. The target is activated once; the run stops at once when another window comes
-// to the foreground. The main window's timer (Program::pauseTimer) is paused and key
+// to the foreground. The main window's timer (Shell::PauseTimer) is paused and key
 // handling is off for the run; both come back on however it ends.
 AutoInsertResult AutoInsert(Program& program, InsertionActions& actions);
 

@@ -1,13 +1,11 @@
 #include "insertion/Delform.h"
 
-#include "entries/PageFiles.h"
+#include "entries/EntryOps.h"
 #include "platform/WindowSystem.h"
-#include "storage/DataFile.h"
 #include "storage/Names.h"
 #include "storage/Program.h"
+#include "widgets/Shell.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,25 +21,12 @@ void KeepDialogOnTop(Program& program, QWidget* dialog) {
 bool DeletePage(Program& program, int slot) {
     if (slot < 0 || slot >= SlotCount)
         return false;
-    // No data file stays open between operations, so there is none to close first.
-    program.SlotNames[slot].clear();
     program.CurrentColor = DefaultColor;
-    // Writes the blank, white record and reloads the names, so the slot shows as free.
-    bool ok = WriteSlotName(program, slot, QString(), program.CurrentColor);
-    if (!WriteUrl(program.LibraryFolder, slot, QString())) {
-        ReportWriteFailure(program, UrlFilePath(program.LibraryFolder));
-        ok = false;
-    }
-    for (const QString& path :
-         {PageFilePath(program.LibraryFolder, slot), HideFilePath(program.LibraryFolder, slot)}) {
-        // Opened and closed first, as every data file is: a read-only file becomes
-        // writable.
-        { DataFile touch(path); }
-        if (!QFile::remove(path) && QFileInfo::exists(path)) {
-            ReportWriteFailure(program, path);
-            ok = false;
-        }
-    }
+    // No data file stays open between operations, so there is none to close first.
+    const bool ok = EraseEntry(program, {program.LibraryFolder, slot}, NoteFile::Keep);
+    // The slot shows as free whatever could be written.
+    LoadNames(program);
+    ShellOf(program).NamesChanged();
     return ok;
 }
 

@@ -1,12 +1,16 @@
 #include "insertion/DoIt.h"
 
-#include "entries/EditEntry.h"
 #include "insertion/AutoInsert.h"
 #include "insertion/BrowserLaunch.h"
-#include "mainwindow/Pages.h"
-#include "mainwindow/Twips.h"
+#include "insertion/InsertionHelp.h"
 #include "platform/WindowSystem.h"
 #include "storage/Program.h"
+#include "widgets/ClipRow.h"
+#include "widgets/Holdfocus.h"
+#include "widgets/ReleaseButton.h"
+#include "widgets/RowList.h"
+#include "widgets/Shell.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -16,14 +20,8 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <QWheelEvent>
-
-#include <functional>
 
 namespace kelpo {
 
@@ -32,96 +30,10 @@ namespace {
 // Narrow enough that the whole window fits its default place, 3250 twips from the
 // right edge of the screen.
 constexpr int RowWidthTwips = 2850;
-constexpr int RowLeftTwips = 0;
 const QColor RowColor(255, 255, 255);
-const QColor RowHoverColor(220, 232, 252);
 const QColor HelpColor(255, 255, 225); // light yellow
 
-const QString RowHelp = QStringLiteral("Left click overwrites.\nRight click appends.");
-
 } // namespace
-
-// A clip row: a label that reports a mouse button released over it, whichever button.
-// It paints its caption cut short with an ellipsis rather than clipped mid-letter; the
-// label keeps the whole caption for assistive technology.
-class ClipRow : public QLabel {
-public:
-    ClipRow(int index, QWidget* parent) : QLabel(parent), index_(index) {
-        setObjectName(QStringLiteral("Names_%1").arg(index));
-        setProperty("index", index);
-        setFocusPolicy(Qt::NoFocus);
-        setAttribute(Qt::WA_Hover);
-    }
-
-    std::function<void(int, Qt::MouseButton)> onRelease;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        event->accept();
-        if (rect().contains(event->position().toPoint()) && onRelease)
-            onRelease(index_, event->button());
-    }
-    void enterEvent(QEnterEvent* event) override {
-        hovered_ = true;
-        update();
-        QLabel::enterEvent(event);
-    }
-    void leaveEvent(QEvent* event) override {
-        hovered_ = false;
-        update();
-        QLabel::leaveEvent(event);
-    }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const bool live = !text().isEmpty();
-        painter.fillRect(rect(),
-                         hovered_ && live ? RowHoverColor : palette().color(QPalette::Window));
-        painter.setPen(QColor(224, 224, 224));
-        painter.drawLine(0, height() - 1, width(), height() - 1);
-        painter.setPen(palette().color(QPalette::WindowText));
-        const QRect area = rect().adjusted(4, 0, -2, -1);
-        painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft,
-                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
-    }
-
-private:
-    int index_;
-    bool hovered_ = false;
-};
-
-// A button that acts when any mouse button is released over it, and never takes focus.
-class ReleaseButton : public QPushButton {
-public:
-    ReleaseButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
-        setFocusPolicy(Qt::NoFocus);
-        setAutoDefault(false);
-        // Mouse releases are handled below; click() comes from assistive technology.
-        connect(this, &QPushButton::clicked, this, [this] {
-            if (onRelease)
-                onRelease();
-        });
-    }
-
-    std::function<void()> onRelease;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        event->accept();
-        setDown(true);
-    }
-    void mouseMoveEvent(QMouseEvent* event) override {
-        event->accept();
-        if (event->buttons() != Qt::NoButton)
-            setDown(hitButton(event->position().toPoint()));
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        event->accept();
-        setDown(false);
-        if (event->buttons() == Qt::NoButton && hitButton(event->position().toPoint()) && onRelease)
-            onRelease();
-    }
-};
 
 DoIt::DoIt(Program& program, QWidget* parent) : QWidget(parent), program_(program) {
     setObjectName(QStringLiteral("DoIt"));
@@ -133,13 +45,9 @@ DoIt::DoIt(Program& program, QWidget* parent) : QWidget(parent), program_(progra
     BuildWindow();
     AddInsertionRows();
     move(TwipsPoint(program_.settings.InsertLeft, program_.settings.InsertTop, this));
-    program_.doIt = this;
 }
 
-DoIt::~DoIt() {
-    if (program_.doIt == this)
-        program_.doIt = nullptr;
-}
+DoIt::~DoIt() = default;
 
 ReleaseButton* DoIt::MakeButton(const QString& name, const QString& caption) {
     auto* button = new ReleaseButton(caption, useControlFrame_);
@@ -150,12 +58,16 @@ ReleaseButton* DoIt::MakeButton(const QString& name, const QString& caption) {
     return button;
 }
 
-ClipRow* DoIt::MakeRow(int index) {
-    auto* row = new ClipRow(index, useInnerFrame_);
-    row->onRelease = [this](int i, Qt::MouseButton button) { Names_MouseUp(i, button); };
+QWidget* DoIt::MakeRow(int index, QWidget* panel) {
+    auto* row = new ClipRow(index, panel);
+    row->onRelease = [this](int i, int button, int shift, float x, float y) {
+        Names_MouseUp(i, button, shift, x, y);
+    };
     row->installEventFilter(this);
+    row->setAutoFillBackground(false);
+    row->setCursor(Qt::ArrowCursor);
     // The hide flag's holder: never visible in this window.
-    auto* hide = new QCheckBox(useInnerFrame_);
+    auto* hide = new QCheckBox(panel);
     hide->setObjectName(QStringLiteral("HideOption_%1").arg(index));
     hide->setFocusPolicy(Qt::NoFocus);
     hide->hide();
@@ -198,58 +110,41 @@ void DoIt::BuildWindow() {
     grid->addWidget(minimizeBtn_, 3, 3, 1, 3);
     layout->addWidget(useControlFrame_);
 
-    usePageBtn_->onRelease = [this] { UsePageBtn_MouseUp(); };
-    editBtn_->onRelease = [this] { EditBtn_MouseUp(); };
-    autoBtn_->onRelease = [this] { AutoBtn_MouseUp(); };
-    leftBtn_->onRelease = [this] { LeftBtn_MouseUp(); };
-    rightBtn_->onRelease = [this] { RightBtn_MouseUp(); };
-    clickBtn_->onRelease = [this] { ClickBtn_MouseUp(); };
-    minimizeBtn2_->onRelease = [this] { MinimizeBtn2_MouseUp(); };
-    minimizeBtn_->onRelease = [this] { MinimizeBtn_MouseUp(); };
+    // Every button acts alike whichever mouse button released it.
+    const auto on = [](ReleaseButton* button, void (DoIt::*handler)(), DoIt* self) {
+        button->onRelease = [self, handler](int, int, int, float, float) { (self->*handler)(); };
+    };
+    on(usePageBtn_, &DoIt::UsePageBtn_MouseUp, this);
+    on(editBtn_, &DoIt::EditBtn_MouseUp, this);
+    on(autoBtn_, &DoIt::AutoBtn_MouseUp, this);
+    on(leftBtn_, &DoIt::LeftBtn_MouseUp, this);
+    on(rightBtn_, &DoIt::RightBtn_MouseUp, this);
+    on(clickBtn_, &DoIt::ClickBtn_MouseUp, this);
+    on(minimizeBtn2_, &DoIt::MinimizeBtn2_MouseUp, this);
+    on(minimizeBtn_, &DoIt::MinimizeBtn_MouseUp, this);
     for (QWidget* button : {static_cast<QWidget*>(autoBtn_), static_cast<QWidget*>(clickBtn_),
                             static_cast<QWidget*>(editBtn_), static_cast<QWidget*>(leftBtn_),
                             static_cast<QWidget*>(rightBtn_)})
         button->installEventFilter(this);
 
     // The rows sit on an inner panel that moves up behind a viewport of 23 rows.
-    auto* rows = new QHBoxLayout;
-    rows->setSpacing(0);
-    useOuterFrame_ = new QFrame(this);
-    useOuterFrame_->setObjectName(QStringLiteral("Useouterframe"));
-    useOuterFrame_->setFrameShape(QFrame::NoFrame);
-    useOuterFrame_->setFixedSize(TwipsToPixels(RowWidthTwips, this),
-                                 TwipsToPixels(InsertionVisibleRows * InsertionRowTwips, this));
-    useOuterFrame_->installEventFilter(this);
-    useInnerFrame_ = new QWidget(useOuterFrame_);
-    useInnerFrame_->setObjectName(QStringLiteral("UseInnerFrame"));
-    useInnerFrame_->setGeometry(0, 0, useOuterFrame_->width(),
-                                TwipsToPixels(ClipCount * InsertionRowTwips, this));
-    QPalette rowPalette = useInnerFrame_->palette();
+    rows_ = new RowList(ClipCount, InsertionVisibleRows, InsertionRowTwips, RowWidthTwips, this);
+    rows_->Viewport()->setObjectName(QStringLiteral("Useouterframe"));
+    rows_->Panel()->setObjectName(QStringLiteral("UseInnerFrame"));
+    rows_->ScrollBar()->setObjectName(QStringLiteral("UseScroll"));
+    rows_->ScrollBar()->setAccessibleName(QStringLiteral("Scroll clips"));
+    QPalette rowPalette = rows_->Panel()->palette();
     rowPalette.setColor(QPalette::Window, RowColor);
     rowPalette.setColor(QPalette::WindowText, Qt::black);
-    useInnerFrame_->setPalette(rowPalette);
-    useInnerFrame_->setAutoFillBackground(true);
-    for (int i = 0; i < InsertionFirstRows; ++i) {
-        ClipRow* row = MakeRow(i);
-        row->setGeometry(TwipsToPixels(RowLeftTwips, this),
-                         TwipsToPixels(i * InsertionRowTwips, this), useOuterFrame_->width(),
-                         TwipsToPixels((i + 1) * InsertionRowTwips, this) -
-                             TwipsToPixels(i * InsertionRowTwips, this));
-        row->setAutoFillBackground(false);
-        row->setCursor(Qt::ArrowCursor);
-    }
-    useScroll_ = new QScrollBar(Qt::Vertical, this);
-    useScroll_->setObjectName(QStringLiteral("UseScroll"));
-    useScroll_->setRange(0, ClipCount - InsertionVisibleRows);
-    useScroll_->setSingleStep(1);
-    useScroll_->setPageStep(5);
-    useScroll_->setFocusPolicy(Qt::NoFocus);
-    useScroll_->setFixedHeight(useOuterFrame_->height());
-    useScroll_->setAccessibleName(QStringLiteral("Scroll clips"));
-    connect(useScroll_, &QScrollBar::valueChanged, this, &DoIt::UseScroll_Change);
-    rows->addWidget(useOuterFrame_);
-    rows->addWidget(useScroll_);
-    layout->addLayout(rows);
+    rows_->Panel()->setPalette(rowPalette);
+    rows_->Panel()->setAutoFillBackground(true);
+    rows_->AddRows(0, InsertionFirstRows,
+                   [this](int i, QWidget* panel) { return MakeRow(i, panel); });
+    rows_->onScrolled = [this](int) {
+        if (isVisible())
+            FocusHoldfocus();
+    };
+    layout->addWidget(rows_);
 
     helpFrame_ = new QFrame(this);
     helpFrame_->setObjectName(QStringLiteral("HelpFrame"));
@@ -269,24 +164,13 @@ void DoIt::BuildWindow() {
     helpFrame_->hide();
     layout->addWidget(helpFrame_);
 
-    // The focus holder: out of sight, so no visible control ever shows a focus frame.
-    holdfocus_ = new QWidget(this);
-    holdfocus_->setObjectName(QStringLiteral("Holdfocus"));
-    holdfocus_->setGeometry(-20, -20, 1, 1);
-    holdfocus_->setFocusPolicy(Qt::StrongFocus);
+    // No visible control ever shows a focus frame.
+    holdfocus_ = new Holdfocus(this);
 }
 
 void DoIt::AddInsertionRows() {
-    const ClipRow* first = names_[0];
-    for (int i = InsertionFirstRows; i < ClipCount; ++i) {
-        ClipRow* row = MakeRow(i);
-        const int top = TwipsToPixels(i * InsertionRowTwips, this);
-        row->setGeometry(first->x(), top, first->width(),
-                         TwipsToPixels((i + 1) * InsertionRowTwips, this) - top);
-        row->setPalette(first->palette());
-        row->setAutoFillBackground(first->autoFillBackground());
-        row->setCursor(first->cursor());
-    }
+    rows_->AddRows(InsertionFirstRows, ClipCount,
+                   [this](int i, QWidget* panel) { return MakeRow(i, panel); });
 }
 
 void DoIt::SetRowHidden(int row, bool hidden) {
@@ -314,8 +198,7 @@ void DoIt::ShowCaption(int row) {
 }
 
 void DoIt::ShowForUse() {
-    if (program_.pages)
-        program_.pages->hide();
+    ShellOf(program_).HideMainWindow();
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
@@ -335,7 +218,7 @@ void DoIt::ProcessEvents() {
 }
 
 void DoIt::FocusHoldfocus() {
-    holdfocus_->setFocus(Qt::OtherFocusReason);
+    holdfocus_->Take();
 }
 
 template <typename Action> void DoIt::Sending(Action action) {
@@ -349,8 +232,11 @@ template <typename Action> void DoIt::Sending(Action action) {
     action();
 }
 
-void DoIt::Names_MouseUp(int index, Qt::MouseButton button) {
-    Sending([&] { ClipClick(program_, *this, index, button); });
+void DoIt::Names_MouseUp(int index, int button, int shift, float x, float y) {
+    (void)shift;
+    (void)x;
+    (void)y;
+    Sending([&] { ClipClick(program_, *this, index, QtMouseButton(button)); });
 }
 
 void DoIt::LeftBtn_MouseUp() {
@@ -376,11 +262,7 @@ void DoIt::AutoBtn_MouseUp() {
 void DoIt::UsePageBtn_MouseUp() {
     FocusHoldfocus();
     hide();
-    if (program_.pages) {
-        program_.pages->showNormal();
-        program_.pages->raise();
-        program_.pages->activateWindow();
-    }
+    ShellOf(program_).ShowMainWindow();
 }
 
 void DoIt::MinimizeBtn2_MouseUp() {
@@ -399,8 +281,7 @@ void DoIt::MinimizeThis() {
 void DoIt::MinimizeBtn_MouseUp() {
     FocusHoldfocus();
     hide();
-    if (program_.pages)
-        program_.pages->Minimize();
+    ShellOf(program_).MinimizeMainWindow();
 }
 
 void DoIt::EditBtn_MouseUp() {
@@ -409,18 +290,17 @@ void DoIt::EditBtn_MouseUp() {
     SetQuickHelpVisible(false);
     if (program_.TestMode == 1) {
         // Back to the editor on the unsaved state its Test stored in the test slot.
-        LoadClipSetForEdit(program_, TestSlot);
+        ShellOf(program_).OpenEditor(TestSlot);
     } else {
         // The entry in use was already unlocked: no second password prompt.
         program_.TestMode = 1;
         program_.EditSlot = program_.CurrentSlot;
-        LoadClipSetForEdit(program_, program_.CurrentSlot);
+        ShellOf(program_).OpenEditor(program_.CurrentSlot);
     }
 }
 
 void DoIt::UseScroll_Change(int value) {
-    const int v = qBound(0, value, ClipCount - InsertionVisibleRows);
-    useInnerFrame_->move(0, -TwipsToPixels(v * InsertionRowTwips, this));
+    rows_->ShowFrom(value);
     if (isVisible())
         FocusHoldfocus();
 }
@@ -493,8 +373,8 @@ void DoIt::closeEvent(QCloseEvent* event) {
     // comes back, so the program never ends up with no window at all.
     event->accept();
     QTimer::singleShot(0, this, [this] {
-        if (!isVisible() && program_.pages && program_.pages->isHidden())
-            program_.pages->showNormal();
+        if (!isVisible() && ShellOf(program_).MainWindowHidden())
+            ShellOf(program_).ShowMainWindow();
     });
 }
 
@@ -525,28 +405,11 @@ void DoIt::ApplyResizeRule() {
 
 bool DoIt::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Enter) {
-        QString help;
-        if (watched == autoBtn_)
-            help = QStringLiteral("Inserts all clips.");
-        else if (watched == clickBtn_)
-            help = QStringLiteral("Clicks highlighted button");
-        else if (watched == editBtn_)
-            help = QStringLiteral("Back to edit window.\nOr use Esc key");
-        else if (watched == leftBtn_)
-            help = QStringLiteral("Moves cursor to previous field.");
-        else if (watched == rightBtn_)
-            help = QStringLiteral("Moves cursor to Next field.");
-        else if (dynamic_cast<ClipRow*>(watched))
-            help = RowHelp;
+        const QString control =
+            qobject_cast<ClipRow*>(watched) ? QStringLiteral("Names") : watched->objectName();
+        const QString help = InsertionHelpText(control);
         if (!help.isEmpty())
             helpLabel_->setText(help);
-    } else if (event->type() == QEvent::Wheel &&
-               (watched == useOuterFrame_ || dynamic_cast<ClipRow*>(watched))) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        const int steps = wheel->angleDelta().y() / 120;
-        if (steps != 0)
-            useScroll_->setValue(useScroll_->value() - steps);
-        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

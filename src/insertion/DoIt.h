@@ -2,6 +2,7 @@
 // The insertion window: the clips of the entry in use, typed into the target on a click.
 // It stays on top and never takes the keyboard focus, so the browser keeps it while the
 // user clicks here.
+#include "core/Constants.h"
 #include "insertion/Sending.h"
 
 #include <QString>
@@ -12,14 +13,14 @@
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QPushButton;
-class QScrollBar;
 
 namespace kelpo {
 
 struct Program;
 class ClipRow;
+class Holdfocus;
 class ReleaseButton;
+class RowList;
 
 inline constexpr int InsertionRowTwips = 288; // rows are this far apart
 inline constexpr int InsertionVisibleRows = 23;
@@ -50,7 +51,7 @@ public:
     void ProcessEvents() override;
 
     // Handlers, callable directly with made-up arguments.
-    void Names_MouseUp(int index, Qt::MouseButton button);
+    void Names_MouseUp(int index, int button, int shift, float x, float y);
     void LeftBtn_MouseUp();
     void RightBtn_MouseUp();
     void ClickBtn_MouseUp();
@@ -73,7 +74,7 @@ protected:
 
 private:
     void BuildWindow();
-    ClipRow* MakeRow(int index);
+    QWidget* MakeRow(int index, QWidget* panel);
     void AddInsertionRows();
     ReleaseButton* MakeButton(const QString& name, const QString& caption);
     void ShowCaption(int row);
@@ -90,15 +91,13 @@ private:
     bool resizeRulePending_ = false;
     bool focusPending_ = false;
 
-    std::array<ClipRow*, 40> names_{};
-    std::array<QCheckBox*, 40> hideOption_{};
-    std::array<QString, 40> rowClips_;
-    std::array<bool, 40> rowHidden_{};
+    std::array<ClipRow*, ClipCount> names_{};
+    std::array<QCheckBox*, ClipCount> hideOption_{};
+    std::array<QString, ClipCount> rowClips_;
+    std::array<bool, ClipCount> rowHidden_{};
 
-    QWidget* holdfocus_ = nullptr;
-    QFrame* useOuterFrame_ = nullptr;
-    QWidget* useInnerFrame_ = nullptr;
-    QScrollBar* useScroll_ = nullptr;
+    Holdfocus* holdfocus_ = nullptr;
+    RowList* rows_ = nullptr;
     QFrame* useControlFrame_ = nullptr;
     ReleaseButton* usePageBtn_ = nullptr;
     ReleaseButton* minimizeBtn2_ = nullptr;

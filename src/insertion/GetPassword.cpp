@@ -1,10 +1,10 @@
 #include "insertion/GetPassword.h"
 
 #include "insertion/Delform.h"
-#include "mainwindow/Pages.h"
-#include "mainwindow/Twips.h"
 #include "platform/Sound.h"
 #include "storage/Program.h"
+#include "widgets/Shell.h"
+#include "widgets/Twips.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,9 +16,6 @@
 namespace kelpo {
 
 namespace {
-
-constexpr int ColumnPitchTwips = 2700;
-constexpr int NamesPerColumn = 25;
 
 QString UpperEachLetter(const QString& text) {
     QString out = text;
@@ -96,10 +93,10 @@ GetPassword::GetPassword(Program& program, QWidget* parent) : QDialog(parent), p
 GetPassword::~GetPassword() = default;
 
 void GetPassword::PlaceBesideName(int slot) {
-    Pages* pages = program_.pages;
+    QWidget* pages = ShellOf(program_).MainWindow();
     if (!pages || slot < 0 || slot >= SlotCount)
         return;
-    const QWidget* label = pages->NameLabel(slot);
+    const QWidget* label = ShellOf(program_).NameLabel(slot);
     if (!label)
         return;
     adjustSize();
@@ -108,7 +105,7 @@ void GetPassword::PlaceBesideName(int slot) {
     const QRect mainFrame = pages->frameGeometry();
     const int decoration = mainFrame.height() - pages->height();
     move(PromptPosition(mainFrame, label->mapTo(pages, QPoint()).y(), height() + decoration, slot,
-                        TwipsToPixels(ColumnPitchTwips, pages)));
+                        TwipsToPixels(NameColumnPitchTwips, pages)));
 }
 
 void GetPassword::OKBtn_Click() {
@@ -184,7 +181,7 @@ bool GetPassword::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool AskForPassword(Program& program, int slot) {
-    GetPassword prompt(program, program.pages);
+    GetPassword prompt(program, ShellOf(program).MainWindow());
     prompt.PlaceBesideName(slot);
     prompt.exec();
     return !program.CurrentPassword.isEmpty();

@@ -2,11 +2,12 @@
 
 #include "entries/PageFiles.h"
 #include "insertion/BrowserLaunch.h"
-#include "insertion/DoIt.h"
 #include "insertion/GetPassword.h"
-#include "mainwindow/Pages.h"
 #include "storage/Program.h"
 #include "storage/Settings.h"
+#include "widgets/Shell.h"
+
+#include <algorithm>
 
 namespace kelpo {
 
@@ -44,27 +45,14 @@ void LoadClipSetForUse(Program& program, int slot) {
         return;
 
     const HideArray hidden = ReadHidden(program.LibraryFolder, slot);
-    if (program.doIt)
-        for (int i = 0; i < ClipCount; ++i)
-            program.doIt->SetRowHidden(i, hidden[i] != 0);
-
     const ClipArray clips = ReadClips(program.LibraryFolder, slot);
-    bool anyClip = false;
-    for (int i = 0; i < ClipCount; ++i) {
-        anyClip = anyClip || !clips[i].isEmpty();
-        program.CurrentClips[i] = clips[i];
-        if (program.doIt)
-            program.doIt->SetRowClip(i, clips[i]);
-    }
-
-    if (anyClip) {
-        if (program.pages)
-            program.pages->hide();
-        if (program.doIt) {
-            program.doIt->ShowForUse();
-            program.doIt->repaint();
-        }
-    }
+    program.CurrentClips = clips;
+    Shell& shell = ShellOf(program);
+    shell.FillInsertionWindow(clips, hidden);
+    const bool anyClip = std::any_of(clips.begin(), clips.end(),
+                                     [](const QString& clip) { return !clip.isEmpty(); });
+    if (anyClip)
+        shell.ShowInsertionWindow();
 
     // The browser comes after the insertion window: it then opens in front of the main
     // window's place and becomes the target once it is active.

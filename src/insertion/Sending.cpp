@@ -8,66 +8,6 @@
 
 namespace kelpo {
 
-namespace {
-
-// Reads the two characters of a count the way the editor's stored files expect: leading
-// blanks skipped, an optional sign, digits, and a fraction that a two-character field can
-// only make smaller than 1. Anything else ends the number.
-double ReadCount(const QString& field) {
-    int i = 0;
-    while (i < field.size() && field[i] == ' ')
-        ++i;
-    double sign = 1;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-        sign = field[i] == '-' ? -1 : 1;
-        ++i;
-    }
-    double value = 0;
-    while (i < field.size() && field[i] >= '0' && field[i] <= '9')
-        value = value * 10 + (field[i++].unicode() - '0');
-    if (i < field.size() && field[i] == '.') {
-        double scale = 0.1;
-        for (++i; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i, scale /= 10)
-            value += (field[i].unicode() - '0') * scale;
-    }
-    return sign * value;
-}
-
-} // namespace
-
-RepeatSplit RepeatSuffix(const QString& clip) {
-    const qsizetype n = clip.size();
-    if (n >= 8 && clip.startsWith('{') && clip[n - 4] == '{' && clip[n - 1] == '}') {
-        const double count = ReadCount(clip.mid(n - 3, 2));
-        if (count > 1 && count < 100)
-            return {clip.left(n - 4), QStringLiteral(" %1}").arg(static_cast<int>(count))};
-    }
-    return {clip, QStringLiteral(" 1}")};
-}
-
-ClipKind ClassifyClip(const QString& clip) {
-    static const QStringList commands = {
-        QStringLiteral("{TAB}"),   QStringLiteral("{SHIFT+TAB}"), QStringLiteral("+{TAB}"),
-        QStringLiteral("{ENTER}"), QStringLiteral("{UP}"),        QStringLiteral("{DOWN}"),
-        QStringLiteral("{LEFT}"),  QStringLiteral("{RIGHT}"),     QStringLiteral("{HOME}"),
-        QStringLiteral("{END}"),   QStringLiteral("{PGUP}"),      QStringLiteral("{PGDN}"),
-    };
-    const QString upper = clip.toUpper();
-    if (upper == QLatin1String("{MINIMIZE}"))
-        return ClipKind::Minimize;
-    if (upper == QLatin1String("{STOP AUTO}"))
-        return ClipKind::StopAuto;
-    if (commands.contains(upper))
-        return ClipKind::Command;
-    return ClipKind::Text;
-}
-
-QString CommandKeys(const QString& clip, const QString& suffix) {
-    const QString keys =
-        clip.toUpper() == QLatin1String("{SHIFT+TAB}") ? QStringLiteral("+{TAB}") : clip;
-    return keys.left(keys.size() - 1) + suffix;
-}
-
 QString TextKeys(const QString& clip) {
     return EscapeForKeys(clip);
 }

@@ -2,6 +2,7 @@
 // Typing clips and key commands into the target window (normally the browser). Plain
 // functions over the program state and the platform interfaces, so the rules test
 // without a display; the insertion window supplies the few window actions they need.
+#include "core/ClipCommands.h"
 #include "platform/WindowSystem.h"
 
 #include <QString>
@@ -27,29 +28,6 @@ public:
     // Processes pending window events before going on.
     virtual void ProcessEvents() = 0;
 };
-
-// A clip after its repeat count was taken off, and the closing part of the key braces.
-struct RepeatSplit {
-    QString clip;   // the clip without a valid count
-    QString suffix; // " n}" for a valid count n (2-99), else " 1}"
-};
-
-// Takes a two-digit repeat count ("{Down}{05}") off a clip.
-RepeatSplit RepeatSuffix(const QString& clip);
-
-enum class ClipKind {
-    Text,     // typed literally
-    Command,  // a key of the command vocabulary
-    Minimize, // "{Minimize}": gets the program out of the way
-    StopAuto, // "{Stop Auto}": ends an Auto Insert run
-};
-
-// The kind of a clip whose repeat count was already taken off (letter case ignored).
-ClipKind ClassifyClip(const QString& clip);
-
-// The keys sent for a key command: "{Tab}" with " 1}" gives "{Tab 1}", "{Shift+Tab}"
-// gives "+{TAB 1}".
-QString CommandKeys(const QString& clip, const QString& suffix);
 
 // The target guard: false when there is no target, it is the desktop, or it has gone.
 bool TargetGuardPasses(Program& program);

@@ -1,9 +1,10 @@
 #include "mainwindow/AboutForm.h"
 
+#include "core/Version.h"
 #include "insertion/BrowserLaunch.h"
-#include "mainwindow/Twips.h"
 #include "platform/WindowSystem.h"
 #include "storage/Program.h"
+#include "widgets/Twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,7 +39,7 @@ AboutForm::AboutForm(Program& program, QWidget* parent)
     product->setFont(big);
     product->setGeometry(TwipsRect(1440, 270, 3600, 480, this));
 
-    auto* version = new QLabel(QStringLiteral("V4.52"), this);
+    auto* version = new QLabel(QStringLiteral("V") + QLatin1String(ProgramVersion), this);
     version->setObjectName("VersionLabel");
     version->setGeometry(TwipsRect(1440, 780, 3600, 300, this));
 

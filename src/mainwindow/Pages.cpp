@@ -1,18 +1,20 @@
 #include "mainwindow/Pages.h"
 
-#include "entries/EditEntry.h"
+#include "editor/EditEntry.h"
 #include "insertion/BrowserLaunch.h"
 #include "insertion/DoIt.h"
 #include "insertion/OpenEntry.h"
 #include "mainwindow/AboutForm.h"
-#include "mainwindow/Colors.h"
 #include "mainwindow/Notes.h"
-#include "mainwindow/Twips.h"
+#include "mainwindow/Options.h"
 #include "platform/TrayIcon.h"
 #include "storage/Names.h"
-#include "storage/Options.h"
 #include "storage/Program.h"
 #include "storage/Settings.h"
+#include "widgets/Colors.h"
+#include "widgets/Holdfocus.h"
+#include "widgets/MouseArgs.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,24 +44,6 @@ const QString QuickHelpTitle = QStringLiteral("Kelpo Quick Help");
 const QString QuickHelpText = QStringLiteral("Displays help for the item that the mouse is over.");
 const QString QuickHelpOffTitle =
     QStringLiteral("Quick Help can be turned on from the Options dialog.");
-
-int VbButton(Qt::MouseButton button) {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int VbShift(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
 
 // A caption shown as typed: '&' would otherwise mark a keyboard shortcut.
 QString PlainCaption(const QString& text) {
@@ -103,7 +87,6 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     // A fixed-size window: no maximise button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    program_.pages = this;
     BuildWindow();
 
     timer1_ = new QTimer(this);
@@ -111,12 +94,6 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     timer1_->setInterval(1000);
     connect(timer1_, &QTimer::timeout, this, &Pages::Timer1_Timer);
     timer1_->start();
-    program_.pauseTimer = [this](bool paused) {
-        if (paused)
-            timer1_->stop();
-        else
-            timer1_->start();
-    };
 
     // Follow the foreground window as it changes, not only once a second.
     if (program_.platform.windows)
@@ -156,11 +133,17 @@ Pages::~Pages() {
         tray->onAvailable = nullptr;
         tray->onLost = nullptr;
     }
-    // The hook points at this window's timer; start-up may have let go of the pointer first.
-    if (program_.pages == this || program_.pages == nullptr) {
-        program_.pages = nullptr;
-        program_.pauseTimer = nullptr;
-    }
+}
+
+void Pages::PauseTimer(bool paused) {
+    if (paused)
+        timer1_->stop();
+    else
+        timer1_->start();
+}
+
+void Pages::SetInsertionWindow(QWidget* window) {
+    insertionWindow_ = window;
 }
 
 void Pages::BuildWindow() {
@@ -169,10 +152,7 @@ void Pages::BuildWindow() {
         setWindowIcon(icon);
     setFixedSize(TwipsToPixels(L::WindowWidth, this), TwipsToPixels(L::WindowHeight, this));
 
-    holdfocus_ = new QWidget(this);
-    holdfocus_->setObjectName("Holdfocus");
-    holdfocus_->setFocusPolicy(Qt::StrongFocus);
-    holdfocus_->setGeometry(0, 0, 0, 0);
+    holdfocus_ = new Holdfocus(this);
 
     for (int i = 0; i < SlotCount; ++i) {
         auto* label = new QLabel(this);
@@ -183,7 +163,7 @@ void Pages::BuildWindow() {
         label->setIndent(TwipsToPixels(45, this));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        if (i < VisibleNameCount) {
+        if (i < VisibleSlotCount) {
             const int left = L::Margin + (i / L::RowsPerColumn) * L::ColumnPitch;
             const int top = L::Margin + (i % L::RowsPerColumn) * L::RowPitch;
             label->setGeometry(TwipsRect(left, top, L::NameWidth, L::NameHeight, this));
@@ -220,7 +200,7 @@ void Pages::BuildWindow() {
     libraryFrame_->setObjectName("LibraryFrame");
     libraryFrame_->setGeometry(
         TwipsRect(L::LibraryLeft, L::Margin, L::LibraryWidth, L::GridHeight, this));
-    for (int k = 0; k < LibraryButtonCount; ++k) {
+    for (int k = 0; k < LibraryCount; ++k) {
         auto* button = new QPushButton(libraryFrame_);
         button->setObjectName(QStringLiteral("LibraryBtn_%1").arg(k));
         button->setProperty("index", k);
@@ -364,12 +344,8 @@ QWidget* Pages::NameLabel(int slot) const {
     return slot >= 0 && slot < SlotCount ? pagenames_[slot] : nullptr;
 }
 
-QWidget* Pages::Holdfocus() const {
-    return holdfocus_;
-}
-
 void Pages::FocusHoldfocus() {
-    holdfocus_->setFocus(Qt::OtherFocusReason);
+    holdfocus_->Take();
 }
 
 // ---- What the window shows ----
@@ -391,7 +367,7 @@ void Pages::RefreshNames() {
 }
 
 void Pages::RefreshLibraryNames() {
-    for (int k = 0; k < LibraryButtonCount; ++k) {
+    for (int k = 0; k < LibraryCount; ++k) {
         const QString& name = program_.LibraryNames[k];
         libraryBtn_[k]->setText(PlainCaption(name));
         libraryBtn_[k]->setAccessibleName(name.isEmpty() ? QStringLiteral("Unnamed library")
@@ -402,7 +378,7 @@ void Pages::RefreshLibraryNames() {
 void Pages::RefreshLibraryButtons() {
     const int current = program_.settings.Library;
     const QColor face = QApplication::palette(libraryBtn_[0]).color(QPalette::Button);
-    for (int k = 0; k < LibraryButtonCount; ++k) {
+    for (int k = 0; k < LibraryCount; ++k) {
         QPushButton* button = libraryBtn_[k];
         QPalette palette = button->palette();
         palette.setColor(QPalette::Button, k == current ? ColorFromBgr(CurrentLibraryColor) : face);
@@ -449,7 +425,7 @@ void Pages::PlacePointer(int slot) {
 void Pages::LibraryBtn_MouseDown(int index, int button, int shift, float x, float y) {
     (void)button;
     (void)shift;
-    if (index < 0 || index >= LibraryButtonCount)
+    if (index < 0 || index >= LibraryCount)
         return;
     FixColor();
     pointer_->hide();
@@ -487,7 +463,7 @@ void Pages::UseBtn_MouseUp(int index, int button, int shift, float x, float y) {
     (void)shift;
     (void)x;
     (void)y;
-    if (index < 0 || index >= VisibleNameCount)
+    if (index < 0 || index >= VisibleSlotCount)
         return;
     FocusHoldfocus();
     FixColor();
@@ -541,6 +517,7 @@ void Pages::OptionBtn_MouseUp(int button, int shift, float x, float y) {
     (void)y;
     FocusHoldfocus();
     Options options(program_, this);
+    connect(&options, &Options::quickHelpChanged, this, &Pages::ApplyQuickHelpState);
     options.exec();
 }
 
@@ -703,7 +680,7 @@ void Pages::Timer1_Timer() {
     }
     Settings& settings = program_.settings;
     bool moved = TakePosition(this, settings.MainTop, settings.MainLeft);
-    if (QWidget* doIt = program_.doIt;
+    if (QWidget* doIt = insertionWindow_.data();
         doIt && doIt->isVisible() && !doIt->isMinimized() && !doIt->isMaximized()) {
         if (program_.platform.windows)
             program_.platform.windows->KeepOnTop(doIt->winId());
@@ -746,7 +723,7 @@ void Pages::keyPressEvent(QKeyEvent* event) {
 
 void Pages::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && !event->isAutoRepeat()) {
-        Form_KeyUp(112, VbShift(event->modifiers()));
+        Form_KeyUp(112, ShiftArg(event->modifiers()));
         event->accept();
         return;
     }
@@ -764,11 +741,8 @@ bool Pages::eventFilter(QObject* watched, QEvent* event) {
 
     auto* mouse = static_cast<QMouseEvent*>(event);
     auto* widget = static_cast<QWidget*>(watched);
-    const int button = VbButton(mouse->button());
-    const int shift = VbShift(mouse->modifiers());
+    const auto [button, shift, x, y] = MouseArgsOf(*mouse, this);
     const QPoint at = mouse->position().toPoint();
-    const float x = float(PixelsToTwips(at.x(), this));
-    const float y = float(PixelsToTwips(at.y(), this));
     const bool press = type == QEvent::MouseButtonPress;
     const bool inside = widget->rect().contains(at);
 

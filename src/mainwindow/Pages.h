@@ -1,9 +1,11 @@
 #pragma once
 // The main window: library buttons, the 50 name slots, notes and quick help.
+#include "core/Constants.h"
 #include "mainwindow/Search.h"
 #include "platform/WindowSystem.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -19,17 +21,18 @@ class QTimer;
 namespace kelpo {
 
 struct Program;
+class Holdfocus;
 
 // The layout, in twips.
 namespace PagesLayout {
 inline constexpr int Margin = 120;
-inline constexpr int ColumnPitch = 2700; // second name column, right of the first
+inline constexpr int ColumnPitch = NameColumnPitchTwips;
 inline constexpr int RowPitch = 285;
 inline constexpr int NameWidth = 1980;
 inline constexpr int NameHeight = 270;
 inline constexpr int EditOffset = 2040; // Edit button, from the column's left edge
 inline constexpr int EditWidth = 540;
-inline constexpr int RowsPerColumn = 25;
+inline constexpr int RowsPerColumn = NamesPerColumn;
 inline constexpr int GridHeight = RowsPerColumn * RowPitch;
 inline constexpr int LibraryLeft = Margin + 2 * ColumnPitch;
 inline constexpr int LibraryWidth = 1860;
@@ -50,11 +53,7 @@ inline constexpr int PointerSize = 480;
 inline constexpr int TestSlotTop = WindowHeight + 600; // below the window, never seen
 } // namespace PagesLayout
 
-inline constexpr int VisibleNameCount = 50;
-inline constexpr int LibraryButtonCount = 19;
-
-// Mouse arguments of the handlers: button 1 left, 2 right, 4 middle; shift 1 Shift,
-// 2 Ctrl, 4 Alt; x and y in twips within the control.
+// Mouse arguments of the handlers as widgets/MouseArgs.h says.
 class Pages : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +72,10 @@ public:
     void RestoreFromTray();
     // Shows the quick-help panel as QuickHelpOff says, with the Minimize box while it is off.
     void ApplyQuickHelpState();
+    // Stops (true) and restarts (false) the one-second tick.
+    void PauseTimer(bool paused);
+    // The insertion window, which the tick keeps on top and whose moves it stores.
+    void SetInsertionWindow(QWidget* window);
 
     void LibraryBtn_MouseDown(int index, int button, int shift, float x, float y);
     void Pagenames_MouseUp(int index, int button, int shift, float x, float y);
@@ -90,7 +93,6 @@ public:
 
     // The label of slot 0-50 (windows placed beside a name need its place).
     QWidget* NameLabel(int slot) const;
-    QWidget* Holdfocus() const;
     QMenu* PopupMenu() const { return mnuPopup_; }
     // The slot highlighted by the first-letter search, or -1.
     int SearchSlot() const { return search_.Highlighted(); }
@@ -132,13 +134,13 @@ private:
     float downX_ = 0;
     float downY_ = 0;
 
-    std::array<QLabel*, 51> pagenames_{};
-    std::array<QPushButton*, VisibleNameCount> useBtn_{};
-    std::array<QPushButton*, LibraryButtonCount> libraryBtn_{};
+    std::array<QLabel*, SlotCount> pagenames_{};
+    std::array<QPushButton*, VisibleSlotCount> useBtn_{};
+    std::array<QPushButton*, LibraryCount> libraryBtn_{};
     QFrame* libraryFrame_ = nullptr;
     QLineEdit* libNames_ = nullptr;
     QLabel* pointer_ = nullptr;
-    QWidget* holdfocus_ = nullptr;
+    Holdfocus* holdfocus_ = nullptr;
     QFrame* notesFrame_ = nullptr;
     QLabel* notesText_ = nullptr;
     QFrame* helpFrame_ = nullptr;
@@ -152,6 +154,7 @@ private:
     QMenu* mnuPopup_ = nullptr;
     QTimer* timer1_ = nullptr;
     QHash<QObject*, std::pair<Control, int>> controls_;
+    QPointer<QWidget> insertionWindow_;
 };
 
 } // namespace kelpo

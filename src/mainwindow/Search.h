@@ -2,13 +2,15 @@
 // First-letter search over the names of the current library. Each key highlights the next
 // name whose first character is that key; after the last one a press finds nothing, and
 // the press after that starts from the top again. All 50 visible slots take part.
+#include "core/Constants.h"
+
 #include <QString>
 
 #include <array>
 
 namespace kelpo {
 
-inline constexpr int SearchableSlots = 50; // slots 0-49; the test slot is never shown
+inline constexpr int SearchableSlots = VisibleSlotCount; // the test slot is never shown
 
 class FirstLetterSearch {
 public:

@@ -1,6 +1,6 @@
 #include "platform/KeyNotation.h"
 
-#include "storage/Ansi.h"
+#include "core/Ansi.h"
 
 #include <array>
 

@@ -1,11 +1,12 @@
 #pragma once
 // The command line and where the data lives.
+#include "core/Version.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace kelpo {
 
-inline constexpr char ProgramVersionText[] = "Kelpo 4.52";
 inline constexpr char DataFolderVariable[] = "KELPO_DATA_DIR";
 
 struct CommandLine {

@@ -1,11 +1,11 @@
 #include "storage/Names.h"
 
-#include "mainwindow/Pages.h"
-#include "storage/Ansi.h"
+#include "core/Ansi.h"
 #include "storage/DataFile.h"
 #include "storage/Program.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace kelpo {
 
@@ -103,8 +103,6 @@ void LoadLibraryNames(Program& program) {
                                           DefaultLibraryNames(), LibraryNamesSize);
     for (int i = 0; i < LibraryCount; ++i)
         program.LibraryNames[i] = Field(bytes, i * LibraryNameLength, LibraryNameLength);
-    if (program.pages)
-        program.pages->RefreshLibraryNames();
 }
 
 void LoadNames(Program& program) {
@@ -121,8 +119,6 @@ void LoadNames(Program& program) {
             color = ReadColor(bytes, offset + NameLength);
         program.SlotColors[s] = color == 0 ? DefaultColor : color;
     }
-    if (program.pages)
-        program.pages->RefreshNames();
 }
 
 bool WriteNameRecord(Program& program, const QString& libraryFolder, int slot, const QString& name,
@@ -143,6 +139,21 @@ bool WriteLibraryNameRecord(Program& program, int library, const QString& name) 
         return false;
     return WriteRecord(program, program.ProgramFolder + LibraryNamesFileName, DefaultLibraryNames(),
                        library * LibraryNameLength, EncodeLibraryName(name));
+}
+
+NameRecord ReadNameRecord(const QString& libraryFolder, int slot) {
+    NameRecord record;
+    QFile file(libraryFolder + NamesFileName);
+    if (slot < 0 || slot >= SlotCount || !file.open(QIODevice::ReadOnly) ||
+        !file.seek(qint64(slot) * NameRecordSize))
+        return record;
+    const QByteArray bytes = file.read(NameRecordSize);
+    record.name = Field(bytes, 0, NameLength);
+    if (bytes.size() == NameRecordSize) {
+        const std::uint32_t color = ReadColor(bytes, NameLength);
+        record.color = color == 0 ? DefaultColor : color;
+    }
+    return record;
 }
 
 bool WriteSlotName(Program& program, int slot, const QString& name, std::uint32_t color) {

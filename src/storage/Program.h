@@ -2,6 +2,7 @@
 // The program's state: the folders, the settings, the tables the main window shows, and
 // the entry in use. One object, owned by the application and handed to every window by
 // reference; tests make a fresh one over a temporary folder.
+#include "core/Constants.h"
 #include "platform/Platform.h"
 #include "platform/WindowSystem.h"
 #include "storage/Settings.h"
@@ -14,14 +15,7 @@
 
 namespace kelpo {
 
-class Pages;
-class DoIt;
-
-inline constexpr int SlotCount = 51; // slots 0-49 and the test slot
-inline constexpr int VisibleSlotCount = 50;
-inline constexpr int TestSlot = 50;
-inline constexpr int ClipCount = 40;
-inline constexpr std::uint32_t DefaultColor = 0x00FFFFFF;
+class Shell;
 
 struct Program {
     // Folders, each ending in '/'.
@@ -57,13 +51,9 @@ struct Program {
 
     Platform platform;
 
-    // The two windows that live for the whole run (null in tests that do without them).
-    Pages* pages = nullptr;
-    DoIt* doIt = nullptr;
-
-    // Pauses (true) and resumes (false) the main window's one-second timer, so that an
-    // Auto Insert run keeps its target; empty while there is no main window.
-    std::function<void(bool paused)> pauseTimer;
+    // How the windows reach each other, set by the application; null while there are no
+    // windows (ShellOf() then stands in).
+    Shell* shell = nullptr;
 
     // Called once when a data file cannot be written (full disk, no rights), so the user
     // hears of it once; the program then goes on with what it has in memory.

@@ -1,5 +1,7 @@
 #pragma once
 // The settings record kept in "Kelpo.ini": 42 bytes, fields packed, little-endian.
+#include "core/Constants.h"
+
 #include <QByteArray>
 #include <QSize>
 
@@ -11,7 +13,6 @@ struct Program;
 
 inline constexpr int SettingsSize = 42;
 inline constexpr char SettingsVersion[] = "4.00";
-inline constexpr int LibraryCount = 19;
 inline constexpr char SettingsFileName[] = "Kelpo.ini";
 
 // How much of a window's top-left corner must stay on screen, and where the insertion

@@ -53,7 +53,7 @@ protected:
 TEST_F(PagesOnX, FollowsTheForegroundAsItChanges) {
     if (xtest::WithoutWindowManager())
         GTEST_SKIP() << "nothing announces focus changes without a window manager";
-    t.program.pauseTimer(true); // the change reports alone, without the tick
+    pages->PauseTimer(true); // the change reports alone, without the tick
 
     xtest::Target browser("Browser", 400, 100);
     EXPECT_TRUE(PumpUntil([&] { return t.program.TargetWindow == browser.Window(); }));

@@ -2,6 +2,7 @@
 // hidden clips, clicks, keys, the first-clip "{Minimize}" and the window flags that keep
 // the keyboard with the browser.
 #include "TestProgram.h"
+#include "app/WindowShell.h"
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 
@@ -93,16 +94,16 @@ private slots:
         f.Show();
         f.t.fakes.keys.beforeSend = [&](const QString& keys) {
             if (keys == "first") {
-                f.w.Names_MouseUp(1, Qt::LeftButton);
+                f.w.Names_MouseUp(1, 1, 0, 0, 0);
                 f.w.AutoBtn_MouseUp();
                 QTest::keyClick(&f.w, Qt::Key_Escape);
             }
         };
-        f.w.Names_MouseUp(0, Qt::LeftButton);
+        f.w.Names_MouseUp(0, 1, 0, 0, 0);
         QCOMPARE(f.t.fakes.keys.typed, QStringLiteral("{HOME}+{END}{DEL}first{TAB}"));
         QVERIFY(f.w.isVisible());
         // Back on after the send; Esc in test mode goes back to the editor.
-        f.w.Names_MouseUp(1, Qt::LeftButton);
+        f.w.Names_MouseUp(1, 1, 0, 0, 0);
         QVERIFY(f.t.fakes.keys.typed.endsWith(QStringLiteral("second{TAB}")));
         QTest::keyClick(&f.w, Qt::Key_Escape);
         QVERIFY(f.w.isHidden());
@@ -132,6 +133,8 @@ private slots:
     void mainPageAndMinimiseButtonsAndClosingNeverLeaveNoWindow() {
         Fixture f;
         Pages pages(f.t.program);
+        WindowShell shell(f.t.program, pages, f.w);
+        f.t.program.shell = &shell;
         f.Load({"a"});
         pages.show();
         f.Show();

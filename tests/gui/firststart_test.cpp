@@ -1,10 +1,11 @@
 // Start-up with the real windows under the offscreen platform: first and later runs, the
 // screen check, an unwritable data folder, and a second start bringing the window back.
+#include "ModalDriver.h"
 #include "TestProgram.h"
+#include "app/Startup.h"
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
-#include "storage/Startup.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -56,15 +57,11 @@ private slots:
     void tooSmallScreenShowsOnlyTheNoticeAndWritesNothing() {
         TestProgram t;
         Startup startup(t.program);
-        int notices = 0;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            if (QWidget* notice = QApplication::activeModalWidget(); notice && !notices++)
-                QTest::mouseClick(notice->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        OnModal notice("ScreenResForm", [](QWidget* w) {
+            QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
-        poll.start(0);
         QVERIFY(!startup.InitializeProgram(ScreenInfo{QRect(0, 0, 320, 240), 15.0}));
-        QCOMPARE(notices, 1);
+        QVERIFY(notice.fired);
         QVERIFY(!startup.pages()->isVisible() && !QFileInfo::exists(t.Path("Libnames.dat")));
     }
 

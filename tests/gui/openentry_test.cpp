@@ -1,6 +1,8 @@
 // Opening an entry for use: what is read, when the password is asked, what the two
 // windows show, and when the browser starts.
+#include "ModalDriver.h"
 #include "TestProgram.h"
+#include "app/WindowShell.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
 #include "insertion/DoIt.h"
@@ -20,29 +22,20 @@ using namespace kelpo;
 
 namespace {
 
-// Runs `act` on the password prompt once it is up (polled: the test is blocked in it).
-struct OnPrompt {
-    explicit OnPrompt(std::function<void(GetPassword*)> act) {
-        QObject::connect(&timer, &QTimer::timeout, [this, act] {
-            if (auto* prompt = qobject_cast<GetPassword*>(QApplication::activeModalWidget())) {
-                timer.stop();
-                fired = true;
-                act(prompt);
-            }
-        });
-        timer.start(5);
-    }
-    QTimer timer;
-    bool fired = false;
+// Runs `act` on the password prompt once it is up.
+struct OnPrompt : OnModal {
+    explicit OnPrompt(std::function<void(GetPassword*)> act)
+        : OnModal(QStringLiteral("GetPassword"),
+                  [act](QWidget* w) { act(static_cast<GetPassword*>(w)); }) {}
 };
 
 // Notes whether the insertion window was up at the moment the browser was asked to start.
 struct WatchingBrowser : FakeBrowser {
     bool Open(const QString& address) override {
-        insertionShownAtStart = program->doIt->isVisible();
+        insertionShownAtStart = doIt->isVisible();
         return FakeBrowser::Open(address);
     }
-    Program* program = nullptr;
+    QWidget* doIt = nullptr;
     bool insertionShownAtStart = false;
 };
 
@@ -52,12 +45,13 @@ struct Fixture {
     WatchingBrowser browser;
     Pages pages{p};
     DoIt doIt{p};
+    WindowShell shell{p, pages, doIt};
 
     Fixture() {
         QDir().mkpath(p.LibraryFolder);
-        browser.program = &p;
+        browser.doIt = &doIt;
         p.platform.browser = &browser;
-        p.pages = &pages;
+        p.shell = &shell;
         pages.show();
     }
     // A saved entry under the name "Untitled", shown in the main window.

@@ -2,9 +2,9 @@
 // keys on it, its one-second tick, the tray and the Options window.
 #include "TestProgram.h"
 #include "insertion/DoIt.h"
+#include "mainwindow/Options.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
-#include "storage/Options.h"
 #include "storage/Settings.h"
 
 #include <QApplication>
@@ -36,6 +36,8 @@ struct Fixture {
         pages = std::make_unique<Pages>(p);
         LoadLibraryNames(p);
         LoadNames(p);
+        pages->RefreshLibraryNames();
+        pages->RefreshNames();
         pages->show();
     }
     void Name(int slot, const QString& name, quint32 color = 0x00FFFFFF) {
@@ -125,6 +127,7 @@ private slots:
         Fixture f;
         f.Start();
         DoIt doIt(f.p);
+        f.pages->SetInsertionWindow(&doIt);
         f.pages->Timer1_Timer(); // the main window unmoved, the insertion window hidden
         QVERIFY(!QFileInfo::exists(f.t.Path("Kelpo.ini")) && f.t.fakes.windows.keptOnTop.isEmpty());
         doIt.move(610, 55);

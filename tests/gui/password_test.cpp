@@ -1,6 +1,7 @@
 // The entry password prompt and the forgot-password window: the comparison rule, every
 // way out leaving CurrentPassword as it was or empty, and "Delete Page" leaving exactly
 // the files it should.
+#include "ModalDriver.h"
 #include "TestProgram.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
@@ -18,24 +19,6 @@
 using namespace kelpo;
 
 namespace {
-
-// Runs `act` on the modal window named `name` as soon as it is up (polled, since the
-// test itself is blocked inside that window's event loop).
-struct OnModal {
-    OnModal(const QString& name, std::function<void(QWidget*)> act) {
-        QObject::connect(&timer, &QTimer::timeout, [this, name, act] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal && modal->objectName() == name && modal->isVisible()) {
-                timer.stop();
-                fired = true;
-                act(modal);
-            }
-        });
-        timer.start(5);
-    }
-    QTimer timer;
-    bool fired = false;
-};
 
 void Click(QWidget* dialog, const char* button) {
     QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);

@@ -4,6 +4,7 @@
 // two minimise actions, "<pause>" / "<resume>" the main window's timer, "[keys]" each
 // SendKeys call and "![keys]" one that failed. `onSend` runs as a send begins, and may
 // make that very send fail (failNext) or switch the foreground window.
+#include "FakeShell.h"
 #include "TestProgram.h"
 #include "insertion/Sending.h"
 
@@ -42,7 +43,11 @@ struct SendingSetup {
         t.fakes.windows.titles[Browser] = "Sign in - Web Browser";
         t.fakes.windows.desktops.append(Desktop);
         t.fakes.windows.foreground = t.program.TargetWindow = Browser;
-        t.program.pauseTimer = [this](bool paused) { log += paused ? "<pause>" : "<resume>"; };
+        t.program.shell = &shell;
+        shell.onCall = [this](const QString& call) {
+            if (call == "pause" || call == "resume")
+                log += "<" + call + ">";
+        };
         t.fakes.keys.beforeSend = [this](const QString& keys) {
             onSend(keys);
             log += (t.fakes.keys.failNext > 0 ? "![" : "[") + keys + "]";
@@ -54,6 +59,7 @@ struct SendingSetup {
     }
 
     TestProgram t;
+    FakeShell shell;
     QString log;
     RecordingActions actions{log};
     std::function<void(const QString&)> onSend = [](const QString&) {};

@@ -1,6 +1,6 @@
 // The shared file rules: Windows-1252 text and positional, never-truncating data files.
 #include "TestProgram.h"
-#include "storage/Ansi.h"
+#include "core/Ansi.h"
 #include "storage/DataFile.h"
 
 #include <QDir>

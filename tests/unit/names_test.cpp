@@ -13,21 +13,21 @@ using namespace kelpo;
 
 namespace {
 
-QByteArray NameRecord(const QByteArray& name, quint32 color) {
+QByteArray RecordBytes(const QByteArray& name, quint32 color) {
     const quint32 le = qToLittleEndian(color);
     return name.leftJustified(30, ' ') + QByteArray(reinterpret_cast<const char*>(&le), 4);
 }
 
-const QByteArray BlankNames = NameRecord("", 0x00FFFFFF).repeated(51);
+const QByteArray BlankNames = RecordBytes("", 0x00FFFFFF).repeated(51);
 
 } // namespace
 
 TEST(LoadNames, ReadsByTheRulesAndShortFilesStayAsTheyAre) {
     TestProgram t;
     // Trailing blanks go, leading ones stay; colour 0 is white; Windows-1252; full width.
-    QByteArray names = NameRecord("Bank", 0x000000FF) + NameRecord("  Mail", 0) +
-                       NameRecord("Caf\xE9 \x80uro", 0x01020304) +
-                       NameRecord(QByteArray(30, 'x'), 0x00C0FFEE);
+    QByteArray names = RecordBytes("Bank", 0x000000FF) + RecordBytes("  Mail", 0) +
+                       RecordBytes("Caf\xE9 \x80uro", 0x01020304) +
+                       RecordBytes(QByteArray(30, 'x'), 0x00C0FFEE);
     names += QByteArray("Thr").leftJustified(30, ' ') + "\x01\x02"; // a cut record
     TestProgram::WriteAll(t.LibraryPath("Names.dat"), names);
     TestProgram::WriteAll(t.Path("Libnames.dat"), "Home         Wo");
@@ -63,7 +63,7 @@ TEST(RecordWrites, EmptyFilesGetTheirDefaultsAndRecordsAreWrittenInPlaceCutToThe
     // A name longer than its field is cut rather than spilling into slot 8.
     ASSERT_TRUE(WriteSlotName(t.program, 7, QString(35, 'y'), 0x00AABBCC));
     EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")),
-              BlankNames.left(7 * 34) + NameRecord(QByteArray(30, 'y'), 0x00AABBCC) +
+              BlankNames.left(7 * 34) + RecordBytes(QByteArray(30, 'y'), 0x00AABBCC) +
                   BlankNames.mid(8 * 34));
 
     ASSERT_TRUE(WriteLibraryName(t.program, 4, "Thirteen char"));
@@ -81,15 +81,15 @@ TEST(RecordWrites, OtherLibraryAndShortFilesGetDefaultsAroundTheRecord) {
     // Another library's folder that does not exist yet; the current tables stay alone.
     ASSERT_TRUE(WriteNameRecord(t.program, t.Path("Lib3/"), 5, "Moved", 0x00808080));
     EXPECT_EQ(TestProgram::ReadAll(t.Path("Lib3/Names.dat")),
-              BlankNames.left(5 * 34) + NameRecord("Moved", 0x00808080) + BlankNames.mid(6 * 34));
+              BlankNames.left(5 * 34) + RecordBytes("Moved", 0x00808080) + BlankNames.mid(6 * 34));
     EXPECT_EQ(t.program.SlotNames[5], "");
 
     // A short file is filled with blank records up to the one written, never zeros.
-    const QByteArray shortFile = NameRecord("A", 0x0000FF00) + QByteArray("B");
+    const QByteArray shortFile = RecordBytes("A", 0x0000FF00) + QByteArray("B");
     TestProgram::WriteAll(t.LibraryPath("Names.dat"), shortFile);
     ASSERT_TRUE(WriteSlotName(t.program, 3, "D", 0x00FF0000));
     EXPECT_EQ(TestProgram::ReadAll(t.LibraryPath("Names.dat")),
-              shortFile + BlankNames.mid(35, 3 * 34 - 35) + NameRecord("D", 0x00FF0000));
+              shortFile + BlankNames.mid(35, 3 * 34 - 35) + RecordBytes("D", 0x00FF0000));
 }
 
 TEST(NameFiles, AFailedWriteIsReportedOnceAndNoMissingParentIsCreated) {

@@ -5,9 +5,9 @@
 //             [--hidden 1,4] [--] CLIP...
 //
 // The names file gets the entry's record (created with blank, white slots when missing).
+#include "core/Ansi.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
-#include "storage/Ansi.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

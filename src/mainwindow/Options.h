@@ -10,16 +10,21 @@ class QRadioButton;
 namespace kelpo {
 
 struct Program;
+class Holdfocus;
 
 class Options : public QDialog {
     Q_OBJECT
 public:
     explicit Options(Program& program, QWidget* parent = nullptr);
 
-    // Mouse arguments as on the main window (button 1 left, 2 right; x, y in twips).
+    // Mouse arguments as widgets/MouseArgs.h says.
     void HelpOption_MouseDown(int index, int button, int shift, float x, float y);
     void MinimizeOption_MouseDown(int index, int button, int shift, float x, float y);
     void CloseBtn_MouseUp(int button, int shift, float x, float y);
+
+signals:
+    // The quick-help choice was changed and saved.
+    void quickHelpChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,7 +35,7 @@ private:
     Program& program_;
     std::array<QRadioButton*, 2> helpOption_{};
     std::array<QRadioButton*, 2> minimizeOption_{};
-    QWidget* holdfocus_ = nullptr;
+    Holdfocus* holdfocus_ = nullptr;
 };
 
 } // namespace kelpo

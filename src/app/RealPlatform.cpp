@@ -1,4 +1,4 @@
-#include "platform/RealPlatform.h"
+#include "app/RealPlatform.h"
 
 #include "platform/Browser.h"
 #include "platform/DesktopBrowser.h"

@@ -1,4 +1,4 @@
-#include "entries/EditEntry.h"
+#include "editor/EditEntry.h"
 
 #include "storage/Program.h"
 

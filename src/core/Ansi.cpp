@@ -1,4 +1,4 @@
-#include "storage/Ansi.h"
+#include "core/Ansi.h"
 
 #include <array>
 

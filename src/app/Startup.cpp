@@ -1,14 +1,16 @@
-#include "storage/Startup.h"
+#include "app/Startup.h"
 
+#include "app/WindowShell.h"
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
+#include "mainwindow/ScreenResForm.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
-#include "storage/Names.h"
 #include "storage/OldLayout.h"
 #include "storage/Program.h"
-#include "storage/ScreenResForm.h"
+#include "storage/Settings.h"
 #include "storage/SingleInstance.h"
+#include "storage/StartFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,7 +38,7 @@ int ToTwips(int pixels, double twipsPerPixel) {
 // it never opens in the middle of the operation whose write failed, and it does not
 // block: the program goes on with what it has in memory.
 void ShowWriteFailure(Program& program, const QString& path) {
-    QPointer<QWidget> parent = program.pages;
+    QPointer<QWidget> parent = ShellOf(program).MainWindow();
     const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
     QTimer::singleShot(0, [parent, folder] {
         auto* box = new QMessageBox(
@@ -84,15 +86,14 @@ Startup::~Startup() {
     // Ending the program leaves no tray icon behind.
     if (program_.platform.tray)
         program_.platform.tray->Hide();
-    program_.doIt = nullptr;
-    program_.pages = nullptr;
+    program_.shell = nullptr;
+    shell_.reset();
     doIt_.reset();
     pages_.reset();
 }
 
 bool Startup::Main(const QString& dataFolder) {
-    program_.ProgramFolder = dataFolder.endsWith('/') ? dataFolder : dataFolder + '/';
-    program_.LibraryFolder = program_.ProgramFolder + QStringLiteral("Lib1/");
+    UseDataFolder(program_, dataFolder);
     // The guard comes before the conversion, so that two starts at the same moment never
     // move the same files.
     if (ActivatePreviousInstance())
@@ -129,9 +130,9 @@ void Startup::CreateWindows() {
     if (pages_)
         return;
     pages_ = std::make_unique<Pages>(program_);
-    program_.pages = pages_.get();
     doIt_ = std::make_unique<DoIt>(program_);
-    program_.doIt = doIt_.get();
+    shell_ = std::make_unique<WindowShell>(program_, *pages_, *doIt_);
+    program_.shell = shell_.get();
 }
 
 QSize Startup::MainWindowTwips(const ScreenInfo& screen) const {
@@ -154,10 +155,11 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
         return false;
     }
 
+    LoadLibraryFiles(program_, screenTwips, mainTwips);
     pages_->RefreshLibraryButtons();
-    program_.LibraryFolder = LibraryFolderFor(program_, program_.settings.Library);
+    pages_->RefreshLibraryNames();
+    pages_->RefreshNames();
 
-    CheckWindowPositions(program_, screenTwips, mainTwips);
     const Settings& s = program_.settings;
     const double tpp = screen.twipsPerPixel;
     pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
@@ -165,9 +167,6 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
 
     pages_->ApplyQuickHelpState();
     program_.PressOffset = PressOffsetFor(tpp);
-
-    LoadNames(program_);
-    LoadLibraryNames(program_);
 
     pages_->show();
     // Only the very first start opens in full view; every later one starts minimised.

@@ -1,4 +1,4 @@
-#include "storage/ScreenResForm.h"
+#include "mainwindow/ScreenResForm.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

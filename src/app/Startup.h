@@ -13,6 +13,7 @@ struct Program;
 class Pages;
 class DoIt;
 class SingleInstance;
+class WindowShell;
 
 // The screen the main window opens on: its geometry in pixels and its twips per pixel
 // (1440 / logical DPI).
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Pages> pages_;
     std::unique_ptr<DoIt> doIt_;
+    std::unique_ptr<WindowShell> shell_;
 };
 
 } // namespace kelpo

@@ -1,9 +1,10 @@
-#include "storage/Options.h"
+#include "mainwindow/Options.h"
 
-#include "mainwindow/Pages.h"
-#include "mainwindow/Twips.h"
 #include "storage/Program.h"
 #include "storage/Settings.h"
+#include "widgets/Holdfocus.h"
+#include "widgets/MouseArgs.h"
+#include "widgets/Twips.h"
 
 #include <QFrame>
 #include <QMouseEvent>
@@ -12,17 +13,6 @@
 
 namespace kelpo {
 
-namespace {
-
-int VbButton(Qt::MouseButton button) {
-    return button == Qt::LeftButton     ? 1
-           : button == Qt::RightButton  ? 2
-           : button == Qt::MiddleButton ? 4
-                                        : 0;
-}
-
-} // namespace
-
 Options::Options(Program& program, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       program_(program) {
@@ -30,10 +20,7 @@ Options::Options(Program& program, QWidget* parent)
     setWindowTitle(QStringLiteral(" Options"));
     setFixedSize(TwipsToPixels(3720, this), TwipsToPixels(2250, this));
 
-    holdfocus_ = new QWidget(this);
-    holdfocus_->setObjectName("Holdfocus");
-    holdfocus_->setFocusPolicy(Qt::StrongFocus);
-    holdfocus_->setGeometry(0, 0, 0, 0);
+    holdfocus_ = new Holdfocus(this);
 
     // Each pair sits in its own borderless frame, so each is a group of its own.
     auto makeGroup = [this](const char* frameName, int top, const char* name, const QString& first,
@@ -83,9 +70,7 @@ Options::Options(Program& program, QWidget* parent)
 }
 
 void Options::PlaceBesideMainWindow() {
-    const QWidget* main = program_.pages;
-    if (!main)
-        main = parentWidget() ? parentWidget()->window() : nullptr;
+    const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
     if (!main)
         return;
     // Bottom edges level; this window's frame is taken to be as thick as the main one's.
@@ -98,19 +83,18 @@ void Options::HelpOption_MouseDown(int index, int /*button*/, int /*shift*/, flo
                                    float /*y*/) {
     if (index < 0 || index > 1)
         return;
-    holdfocus_->setFocus(Qt::OtherFocusReason);
+    holdfocus_->Take();
     helpOption_[index]->setChecked(true);
     program_.settings.QuickHelpOff = static_cast<std::int16_t>(index);
     SaveSettings(program_);
-    if (program_.pages)
-        program_.pages->ApplyQuickHelpState();
+    emit quickHelpChanged();
 }
 
 void Options::MinimizeOption_MouseDown(int index, int /*button*/, int /*shift*/, float /*x*/,
                                        float /*y*/) {
     if (index < 0 || index > 1)
         return;
-    holdfocus_->setFocus(Qt::OtherFocusReason);
+    holdfocus_->Take();
     minimizeOption_[index]->setChecked(true);
     program_.settings.MinimizeToTray = static_cast<std::int16_t>(index);
     SaveSettings(program_);
@@ -127,18 +111,15 @@ void Options::CloseBtn_MouseUp(int button, int shift, float x, float y) {
 bool Options::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
         return QDialog::eventFilter(watched, event);
-    auto* mouse = static_cast<QMouseEvent*>(event);
     const int index = watched->property("index").toInt();
-    const QPoint at = mouse->position().toPoint();
-    const float x = float(PixelsToTwips(at.x(), this));
-    const float y = float(PixelsToTwips(at.y(), this));
+    const MouseArgs a = MouseArgsOf(*static_cast<QMouseEvent*>(event), this);
     for (int i = 0; i < 2; ++i) {
         if (watched == helpOption_[i]) {
-            HelpOption_MouseDown(index, VbButton(mouse->button()), 0, x, y);
+            HelpOption_MouseDown(index, a.button, a.shift, a.x, a.y);
             return true;
         }
         if (watched == minimizeOption_[i]) {
-            MinimizeOption_MouseDown(index, VbButton(mouse->button()), 0, x, y);
+            MinimizeOption_MouseDown(index, a.button, a.shift, a.x, a.y);
             return true;
         }
     }

@@ -1,0 +1,67 @@
+#include "app/WindowShell.h"
+
+#include "editor/EditEntry.h"
+#include "insertion/DoIt.h"
+#include "mainwindow/Pages.h"
+
+namespace kelpo {
+
+WindowShell::WindowShell(Program& program, Pages& pages, DoIt& doIt)
+    : program_(program), pages_(pages), doIt_(doIt) {
+    pages_.SetInsertionWindow(&doIt_);
+}
+
+QWidget* WindowShell::MainWindow() {
+    return &pages_;
+}
+
+QWidget* WindowShell::NameLabel(int slot) {
+    return pages_.NameLabel(slot);
+}
+
+void WindowShell::ShowMainWindow() {
+    pages_.RestoreFromTray();
+}
+
+void WindowShell::HideMainWindow() {
+    pages_.hide();
+}
+
+void WindowShell::MinimizeMainWindow() {
+    pages_.Minimize();
+}
+
+bool WindowShell::MainWindowHidden() {
+    return pages_.isHidden();
+}
+
+void WindowShell::NamesChanged() {
+    pages_.RefreshNames();
+}
+
+void WindowShell::LibraryNamesChanged() {
+    pages_.RefreshLibraryNames();
+}
+
+void WindowShell::PauseTimer(bool paused) {
+    pages_.PauseTimer(paused);
+}
+
+void WindowShell::FillInsertionWindow(const ClipArray& clips, const HideArray& hidden) {
+    for (int i = 0; i < ClipCount; ++i) {
+        doIt_.SetRowHidden(i, hidden[i] != 0);
+        doIt_.SetRowClip(i, clips[i]);
+    }
+}
+
+void WindowShell::ShowInsertionWindow() {
+    pages_.hide();
+    doIt_.ShowForUse();
+    doIt_.repaint();
+}
+
+void WindowShell::OpenEditor(int slot) {
+    LoadClipSetForEdit(program_, slot);
+}
+
+} // namespace kelpo
