@@ -55,6 +55,7 @@ test: build-test
 bench: build deps-test
 	bench/startup.sh $(DEV_DIR)
 	bench/typing.sh $(DEV_DIR)
+	bench/editor.sh $(DEV_DIR)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
