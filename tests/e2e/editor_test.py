@@ -55,8 +55,11 @@ def form_as_browser(root):
     return env, bin_dir
 
 
+# The colour of the screen at (x, y), as "RRGGBB".
 def pixel(x, y):
-    out = run("import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "txt:-")
+    with tempfile.NamedTemporaryFile(suffix=".png") as shot:
+        run("import", "-window", "root", shot.name)
+        out = run("convert", shot.name, "-crop", "1x1+%d+%d" % (x, y), "txt:-")
     return re.search(r"#([0-9A-F]{6})", out).group(1)
 
 
@@ -100,11 +103,12 @@ def main():
             names = Path(data.path, "Lib1", "Names.dat").read_bytes()
             check(names[:34] == b"My Bank".ljust(30) + bytes([255, 0, 0, 0]),
                   "names record %r" % names[:34])
-            # The name shows on red.
+            # The name shows on red (just right of the centre: past the text, before the
+            # pointer mark).
             x, y = [a + b for a, b in zip(client_origin(kelpo.main),
                                           kelpo.places["Pages"]["Pagenames_0"])]
-            wait_for(lambda: pixel(x + 70, y) == "FF0000", "the name in red",
-                     lambda: ": the label shows #" + pixel(x + 70, y))
+            wait_for(lambda: pixel(x + 10, y) == "FF0000", "the name in red",
+                     lambda: ": the label shows #" + pixel(x + 10, y))
 
             # Using it: the name, the password, the form opens on the address, Auto Insert.
             click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_0"])
