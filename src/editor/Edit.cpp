@@ -42,9 +42,9 @@ constexpr int CommandHeight = 330;
 constexpr int CommandPitch = 375;
 constexpr int CommandGapTwips = 240;
 constexpr int RightLeft = 8150;
-constexpr int SwatchWidth = 540;
+constexpr int SwatchWidth = 480;
 constexpr int SwatchHeight = 285;
-constexpr int SwatchPitchX = 585;
+constexpr int SwatchPitchX = 525;
 constexpr int SwatchPitchY = 300;
 constexpr int SwatchesLeft = 90;
 constexpr int SwatchesTop = 300;
@@ -186,7 +186,7 @@ void Edit::BuildSwatches() {
     frame4_ = new QFrame(this);
     frame4_->setObjectName(QStringLiteral("Frame4"));
     frame4_->setFrameShape(QFrame::StyledPanel);
-    frame4_->setGeometry(TwipsRect(6240, 90, 4560, 1300, this));
+    frame4_->setGeometry(TwipsRect(6240, 90, 4440, 1300, this));
     auto* label = new QLabel(QStringLiteral("Color for name on main window."), frame4_);
     label->setGeometry(TwipsRect(SwatchesLeft, 20, 3600, 260, this));
     for (const kelpo::Swatch& s : Swatches()) {
@@ -211,7 +211,7 @@ void Edit::BuildSwatches() {
     marker->setAccessibleName(QStringLiteral("Chosen colour"));
     marker->setIcon(MarkerIcon());
     marker->setStyleSheet(SwatchStyle(DefaultColor, true));
-    markerDesignPlace_ = TwipsPoint(SwatchesLeft + 6 * SwatchPitchX, 10, this);
+    markerDesignPlace_ = TwipsPoint(SwatchesLeft + 7 * SwatchPitchX, 10, this);
     marker->setGeometry(
         QRect(markerDesignPlace_, TwipsRect(0, 0, SwatchWidth, SwatchHeight, this).size()));
     marker->raise();

@@ -82,8 +82,10 @@ struct Fixture {
     }
     QByteArray File(const QString& name) { return TestProgram::ReadAll(t.LibraryPath(name)); }
 
-    // Opens the editor on `slot` from the main window's Edit button and runs `act` in it.
-    void InEditor(int slot, const std::function<void(Edit*)>& act) {
+    // Opens the editor on `slot` from the main window's Edit button (or with `open`) and
+    // runs `act` in it.
+    void InEditor(int slot, const std::function<void(Edit*)>& act,
+                  const std::function<void()>& open = {}) {
         bool ran = false;
         OnModal on("Edit", [&](QWidget* w) {
             ran = true;
@@ -93,7 +95,10 @@ struct Fixture {
             if (w->isVisible())
                 static_cast<Edit*>(w)->reject();
         });
-        pages.UseBtn_MouseUp(slot, 1, 0, 0, 0);
+        if (open)
+            open();
+        else
+            pages.UseBtn_MouseUp(slot, 1, 0, 0, 0);
         QVERIFY(ran);
     }
 };
@@ -140,37 +145,48 @@ private slots:
         QVERIFY(f.p.CurrentPassword.isEmpty());
         QCOMPARE(f.p.settings.LastSlot, qint16(30));
 
-        // From the entry in use (TestMode 1) there is no prompt, and TestMode goes back to 0.
-        // The fields and rows are the entry's; the window sits at the main window's place
-        // with the name field focused, and the marker on the entry's swatch.
-        f.p.TestMode = 1;
+        // From the insertion window's Edit button on the entry in use there is no prompt, and
+        // TestMode goes back to 0. The fields and rows are the entry's; the window sits at
+        // the main window's place with the name field focused, and the marker on the
+        // entry's swatch. Cancel brings the main window back.
+        f.p.TestMode = 0;
+        f.p.CurrentSlot = 30;
+        f.p.EditSlot = 2;
+        f.pages.hide();
+        f.doIt.show();
         f.p.CurrentRow = 7; // outlives the window
-        f.InEditor(30, [&](Edit* e) {
-            QCOMPARE(e->windowTitle(), QString(" Kelpo (Edit)"));
-            QCOMPARE(e->pos(), f.pages.pos());
-            QCOMPARE(QApplication::focusWidget(), e->Title());
-            QCOMPARE(e->Title()->text(), QString("Locked"));
-            QCOMPARE(e->WebPageTitle()->text(), QString("https://example.com/Locked"));
-            QCOMPARE(e->PasswordTitle()->text(), QString("Sesame"));
-            QCOMPARE(e->PasswordTitle()->echoMode(), QLineEdit::Normal);
-            QCOMPARE(e->Data(0)->text(), QString("me"));
-            QCOMPARE(e->Data(1)->text(), QString("{Tab}"));
-            QVERIFY(!e->HideOption(0)->isChecked());
-            QVERIFY(e->HideOption(1)->isChecked());
-            QCOMPARE(e->Swatch(24)->geometry(), e->Swatch(12)->geometry()); // 192,255,192
-            QCOMPARE(e->Repeater()->count(), 98);
-            QCOMPARE(e->Repeater()->currentIndex(), -1);
-            QCOMPARE(f.p.CurrentRow, 7);
-            // Tab goes name, URL, password, first row.
-            QTest::keyClick(e->Title(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), e->WebPageTitle());
-            QTest::keyClick(e->WebPageTitle(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), e->PasswordTitle());
-            QTest::keyClick(e->PasswordTitle(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), e->Data(0));
-            Release(e, "CancelBtn");
-        });
+        f.InEditor(
+            30,
+            [&](Edit* e) {
+                QCOMPARE(f.p.EditSlot, 30);
+                QCOMPARE(e->windowTitle(), QString(" Kelpo (Edit)"));
+                QCOMPARE(e->pos(), f.pages.pos());
+                QCOMPARE(QApplication::focusWidget(), e->Title());
+                QCOMPARE(e->Title()->text(), QString("Locked"));
+                QCOMPARE(e->WebPageTitle()->text(), QString("https://example.com/Locked"));
+                QCOMPARE(e->PasswordTitle()->text(), QString("Sesame"));
+                QCOMPARE(e->PasswordTitle()->echoMode(), QLineEdit::Normal);
+                QCOMPARE(e->Data(0)->text(), QString("me"));
+                QCOMPARE(e->Data(1)->text(), QString("{Tab}"));
+                QVERIFY(!e->HideOption(0)->isChecked());
+                QVERIFY(e->HideOption(1)->isChecked());
+                QCOMPARE(e->Swatch(24)->geometry(), e->Swatch(12)->geometry()); // 192,255,192
+                QCOMPARE(e->Repeater()->count(), 98);
+                QCOMPARE(e->Repeater()->currentIndex(), -1);
+                QCOMPARE(f.p.CurrentRow, 7);
+                // Tab goes name, URL, password, first row.
+                QTest::keyClick(e->Title(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), e->WebPageTitle());
+                QTest::keyClick(e->WebPageTitle(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), e->PasswordTitle());
+                QTest::keyClick(e->PasswordTitle(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), e->Data(0));
+                Release(e, "CancelBtn");
+            },
+            [&] { f.doIt.EditBtn_MouseUp(); });
         QCOMPARE(f.p.TestMode, 0);
+        QVERIFY(f.pages.isVisible());
+        QVERIFY(!f.doIt.isVisible());
 
         // Without a password, TestMode stays as it was.
         f.Entry(3, "Open", 0x00FFFFFF, "", {});
