@@ -60,6 +60,7 @@ check: deps $(TEST_DIR)/CMakeCache.txt
 bench: build deps-test
 	bench/startup.sh $(DEV_DIR)
 	bench/typing.sh $(DEV_DIR)
+	bench/editor.sh $(DEV_DIR)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
