@@ -1,11 +1,14 @@
 #include "editor/Edit.h"
 
 #include "core/ClipCommands.h"
+#include "editor/EditHelp.h"
 #include "entries/ClipSet.h"
 #include "insertion/BrowserLaunch.h"
+#include "insertion/OpenEntry.h"
 #include "storage/Program.h"
 #include "widgets/Colors.h"
 #include "widgets/Holdfocus.h"
+#include "widgets/MouseEnterTracker.h"
 #include "widgets/ReleaseButton.h"
 #include "widgets/RowList.h"
 #include "widgets/Shell.h"
@@ -24,6 +27,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace kelpo {
 
@@ -132,11 +137,16 @@ Edit::Edit(Program& program, QWidget* parent) : QDialog(parent), program_(progra
     webPageTitle_->setText(program_.CurrentUrl);
     repeater_->addItems(RepeatItems());
     repeater_->setCurrentIndex(-1);
+    // Quick help is on or off for the whole opening.
+    mouser_ = new MouseEnterTracker(this);
+    connect(mouser_, &MouseEnterTracker::MouseEnter, this, &Edit::Mouser_MouseEnter);
     if (program_.settings.QuickHelpOff == 1) {
+        mouser_->SetMode(MouseEnterTracker::Off);
         helpLabel_[0]->setText(
             QStringLiteral("Quick Help can be turned on from the Options dialog."));
         helpLabel_[1]->clear();
     }
+    helpFrame_->show();
 
     // Tab order: name, URL, password, then the rows.
     setTabOrder(title_, webPageTitle_);
@@ -307,6 +317,7 @@ void Edit::BuildButtons() {
     for (int i = 0; i < 2; ++i) {
         helpLabel_[i]->setObjectName(QStringLiteral("HelpLabel_%1").arg(i));
         helpLabel_[i]->setWordWrap(true);
+        helpLabel_[i]->setTextFormat(Qt::PlainText);
         helpLabel_[i]->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     }
     helpFrame_->hide();
@@ -398,6 +409,41 @@ void Edit::CancelBtn_MouseUp() {
 void Edit::TestBtn_MouseUp() {
     holdfocus_->Take();
     testBtn_->setDown(false);
+    const auto blank = [](const QString& text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) { return c == ' '; });
+    };
+    const bool anyClip = std::any_of(data_.begin(), data_.end(),
+                                     [&](const QLineEdit* row) { return !blank(row->text()); });
+    if (!anyClip) {
+        // Nothing to try: the bookmark alone is opened, on every click.
+        QString url = webPageTitle_->text();
+        while (url.endsWith(' '))
+            url.chop(1);
+        if (url.isEmpty())
+            return;
+        program_.CurrentUrl = url;
+        LaunchBrowser(program_);
+        return;
+    }
+    // The entry as shown goes to the test slot; the slot being edited is not touched.
+    program_.TestMode = 1;
+    if (!SaveIt(TestSlot))
+        return; // said in the window, which stays open with everything typed
+    Shell& shell = ShellOf(program_);
+    hide();
+    shell.HideMainWindow();
+    shell.ShowInsertionQuickHelp();
+    LoadClipSetForUse(program_, TestSlot);
+    Close(Tested);
+}
+
+void Edit::Mouser_MouseEnter(const QString& formDesc, const QString& controlDesc) {
+    (void)formDesc;
+    const std::optional<HelpText> help = EditorHelp(controlDesc);
+    if (!help)
+        return;
+    helpLabel_[0]->setText(help->title);
+    helpLabel_[1]->setText(HelpForLabel(help->text));
 }
 
 void Edit::Close(int result) {
@@ -600,6 +646,9 @@ bool Edit::eventFilter(QObject* watched, QEvent* event) {
             return true;
         return false;
     }
+    // A click into the bookmark field lets the next Test start the browser again.
+    if (watched == webPageTitle_ && type == QEvent::FocusIn)
+        program_.TestPageLoaded = 0;
     for (int i = 0; i < EditRowCount; ++i) {
         if (watched == hideOption_[i] && type == QEvent::MouseButtonRelease) {
             // After the box toggled, as check boxes do.

@@ -21,6 +21,7 @@ namespace kelpo {
 
 struct Program;
 class Holdfocus;
+class MouseEnterTracker;
 class ReleaseButton;
 class RowList;
 
@@ -53,6 +54,12 @@ public:
     void EditScroll_Change(int value);
     void HideOption_MouseUp(int row);
     void RowKey(int key);
+    // The pointer entered a control: the help panel explains it (quick help on).
+    void Mouser_MouseEnter(const QString& formDesc, const QString& controlDesc);
+
+    // What exec() returns when Test closed the window: the insertion window has taken
+    // over, so the main window stays hidden.
+    static constexpr int Tested = 2;
 
     // What the window shows, for its callers and tests.
     QLineEdit* Title() const { return title_; }
@@ -64,6 +71,8 @@ public:
     QComboBox* Repeater() const { return repeater_; }
     QLabel* Notice() const { return notice_; }
     int ScrollValue() const;
+    MouseEnterTracker* Mouser() const { return mouser_; }
+    QLabel* HelpLabel(int i) const { return helpLabel_[i]; }
     bool Dragging() const { return dragSource_ >= 0; }
 
 protected:
@@ -106,6 +115,7 @@ private:
     QFrame* helpFrame_ = nullptr;
     std::array<QLabel*, 2> helpLabel_{};
     QLabel* notice_ = nullptr;
+    MouseEnterTracker* mouser_ = nullptr;
 
     // The row drag: the row pressed, where (twips in the row), and the outline that
     // follows the pointer once the press became a drag.

@@ -43,9 +43,10 @@ void LoadClipSetForEdit(Program& program, int slot) {
         edit.SetClip(i, clips[i]);
         edit.SetHidden(i, hidden[i] != 0);
     }
-    edit.exec();
-    // Save, Cancel and the close box all come back to the main window.
-    shell.ShowMainWindow();
+    // Save, Cancel and the close box all come back to the main window; after Test the
+    // insertion window has taken its place.
+    if (edit.exec() != Edit::Tested)
+        shell.ShowMainWindow();
 }
 
 } // namespace kelpo

@@ -1,6 +1,6 @@
 #include "mainwindow/NotesForm.h"
 
-#include "core/Ansi.h"
+#include "editor/EditRules.h"
 #include "entries/NoteFile.h"
 #include "storage/Program.h"
 #include "widgets/Twips.h"
@@ -20,18 +20,6 @@ namespace {
 
 constexpr int FormWidth = 5400; // twips
 constexpr int FormHeight = 4800;
-
-// The first character of `text` a note file cannot hold, whole even where it takes two
-// UTF-16 units; empty when there is none.
-QString FirstUnstorable(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (IsAnsiText(QString(text[i])))
-            continue;
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
-        return text.mid(i, pair ? 2 : 1);
-    }
-    return {};
-}
 
 // The note's length as the file will hold it: a line break takes two bytes there.
 qsizetype FileLength(const QString& boxText) {
@@ -82,7 +70,7 @@ protected:
 
 private:
     bool Takes(const QString& inserted) {
-        const QString bad = FirstUnstorable(inserted);
+        const QString bad = FirstUnstorableCharacter(inserted);
         if (!bad.isEmpty()) {
             refused_(QStringLiteral("\"%1\" was not taken: notes can hold only Western "
                                     "European (Windows-1252) characters.")
