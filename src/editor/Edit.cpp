@@ -164,8 +164,9 @@ Edit::Edit(Program& program, QWidget* parent) : QDialog(parent), program_(progra
 Edit::~Edit() = default;
 
 void Edit::BuildFields() {
-    auto label = [this](const QString& text, QRect twips) {
+    auto label = [this](const QString& name, const QString& text, QRect twips) {
         auto* l = new QLabel(text, this);
+        l->setObjectName(name); // named, so quick help can tell it from its field
         l->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height(), this));
         return l;
     };
@@ -179,12 +180,15 @@ void Edit::BuildFields() {
         return f;
     };
     QLabel* nameLabel =
-        label(QStringLiteral("Name to show on main window."), {RowsLeft, 90, 3200, 240});
+        label(QStringLiteral("Label1"), QStringLiteral("Name to show on main window."),
+              {RowsLeft, 90, 3200, 240});
     title_ = field(QStringLiteral("Title"), TitleMaxLength, {RowsLeft, 330, 3200, 330});
-    QLabel* passwordLabel = label(QStringLiteral("Password"), {3500, 90, 2000, 240});
+    QLabel* passwordLabel =
+        label(QStringLiteral("Label2"), QStringLiteral("Password"), {3500, 90, 2000, 240});
     passwordTitle_ =
         field(QStringLiteral("PasswordTitle"), PasswordFieldMaxLength, {3500, 330, 2520, 330});
-    QLabel* urlLabel = label(QStringLiteral(" Bookmark (URL)"), {RowsLeft, 750, 2000, 240});
+    QLabel* urlLabel = label(QStringLiteral("Label3"), QStringLiteral(" Bookmark (URL)"),
+                             {RowsLeft, 750, 2000, 240});
     webPageTitle_ =
         field(QStringLiteral("WebPageTitle"), UrlFieldMaxLength, {RowsLeft, 990, 5900, 330});
     nameLabel->setBuddy(title_);
