@@ -64,9 +64,10 @@ void MouseEnterTracker::SetMode(int mode) {
 }
 
 QString MouseEnterTracker::Describe(const QWidget* widget) const {
+    // A window of its own (a dialog opened over this one, a popup list) is not ours.
+    if (!widget || widget->window() != window_)
+        return {};
     for (const QWidget* w = widget; w && w != window_; w = w->parentWidget()) {
-        if (w->isWindow())
-            return {}; // a window of its own (a popup list) is not one of our controls
         if (!IsQtInner(w->objectName()))
             return ArrayForm(w->objectName());
     }

@@ -101,6 +101,12 @@ private slots:
         w.Enter(late);
         QCOMPARE(w.Reports(), QStringList({"HideOption(39)"}));
         QCOMPARE(w.tracker->Describe(&w.window), QString());
+        // A dialog opened over the window is a window of its own.
+        auto* dialog = new QWidget(&w.window, Qt::Dialog);
+        auto* field = new QLabel(dialog);
+        field->setObjectName("Note");
+        w.Enter(field);
+        QCOMPARE(w.Reports(), QStringList());
     }
 
     void modeZeroReportsNothingAndTwoResumes() {
