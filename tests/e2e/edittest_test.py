@@ -62,7 +62,8 @@ def main():
 
             # Test, then Cancel: the slot is untouched.
             editor = open_editor(from_main)
-            click_in(editor, edit["data_0"])  # the row's text is selected on entry
+            click_in(editor, edit["data_0"])
+            xdo("key", "ctrl+a")
             xdo("type", "--delay", "15", "someone.else")
             click_in(editor, edit["TestBtn"])
             wait_for(lambda: not visible_window(EDITOR), "Test to close the editor")
@@ -79,6 +80,7 @@ def main():
             # Correct the password, Test with an Auto Insert log-in, then Save.
             editor = open_editor(from_main)
             click_in(editor, edit["data_1"])
+            xdo("key", "ctrl+a")
             xdo("type", "--delay", "15", "s3cret")
             click_in(editor, edit["TestBtn"])
             form = form_started()  # Cancel cleared the page-loaded flag: started again
