@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
     for (int slot = 0; slot < VisibleSlotCount; ++slot)
         Print("Pages", &pages, pages.NameLabel(slot), QStringLiteral("Pagenames_%1").arg(slot));
     for (QPushButton* button : pages.findChildren<QPushButton*>())
-        if (button->objectName().startsWith(QLatin1String("UseBtn_")))
+        if (!button->objectName().isEmpty())
             Print("Pages", &pages, button, button->objectName());
-    for (const char* name : {"OptionBtn", "NotesText", "HelpFrame"})
+    for (const char* name : {"NotesText", "HelpFrame"})
         Print("Pages", &pages, pages.findChild<QWidget*>(name), QString::fromLatin1(name));
 
     DoIt doIt(program);
