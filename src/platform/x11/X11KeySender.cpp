@@ -86,6 +86,10 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
+// Strokes handed to the server per round trip: a batch is as quick as one key, and a
+// termination signal or a failed request still stops the typing within a few keys.
+constexpr size_t StrokesPerSync = 16;
+
 int MsLeft(Clock::time_point deadline) {
     return int(std::max<long long>(
         0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
@@ -149,22 +153,24 @@ struct X11KeySender::Impl {
         return Healthy();
     }
 
-    // Each event is synchronised, so the server has it before the next one goes out:
-    // programs then see the keys in order even with no delay between them.
-    bool Press(KeyCode code) {
+    // Key events are only queued here; Sync() hands a batch to the server in one round
+    // trip. The server takes one client's requests in order, so the keys still arrive in
+    // order, and a batch of keys costs about what a single key used to. Each key is noted
+    // for the crash rescue before it goes down.
+    void Press(KeyCode code) {
         KeyRescue::KeyDown(code, true);
         XTestFakeKeyEvent(Dpy(), code, True, CurrentTime);
         pressed.push_back(code);
-        XSync(Dpy(), False);
-        return Healthy();
     }
 
-    bool Release(KeyCode code, bool sync = true) {
+    void Release(KeyCode code) {
         XTestFakeKeyEvent(Dpy(), code, False, CurrentTime);
         pressed.erase(std::find(pressed.begin(), pressed.end(), code));
         KeyRescue::KeyDown(code, false);
-        if (sync)
-            XSync(Dpy(), False);
+    }
+
+    bool Sync() {
+        XSync(Dpy(), False);
         return Healthy();
     }
 
@@ -331,27 +337,32 @@ struct X11KeySender::Impl {
         return ok && Healthy();
     }
 
+    // Queues one stroke: its modifiers down, the key down and up, the modifiers up.
     bool Type(const Planned& p) {
         std::vector<KeyCode> mods;
         if (!keymap.KeysFor(p.choice.modifiers | p.notationMods, &mods))
             return false;
-        // The focus is checked and the key typed while the server serves us alone, so no
-        // window can take the focus between the check and the key. Held for one key only
-        // (a few round trips), so the rest of the desktop never waits long.
+        for (KeyCode m : mods)
+            Press(m);
+        Press(p.choice.code);
+        Release(p.choice.code);
+        for (auto it = mods.rbegin(); it != mods.rend(); ++it)
+            Release(*it);
+        return true;
+    }
+
+    // Types plan[from, to) as one batch. The real keyboard focus is checked and the keys
+    // handed over while the server serves us alone, so no window can take the focus
+    // between the check and the keys. A batch is a few dozen events and one round trip,
+    // so the rest of the desktop never waits long.
+    bool TypeBatch(const std::vector<Planned>& plan, size_t from, size_t to) {
         ServerHold hold(Dpy());
         if (!FocusOnTarget())
             return false;
-        for (KeyCode m : mods)
-            if (!Press(m))
+        for (size_t i = from; i < to; ++i)
+            if (!Type(plan[i]))
                 return false;
-        // The last release goes without a round trip of its own: the next key's focus
-        // check is one, so the server still has each event before the next goes out.
-        if (!Press(p.choice.code) || !Release(p.choice.code, !mods.empty()))
-            return false;
-        for (auto it = mods.rbegin(); it != mods.rend(); ++it)
-            if (!Release(*it, it + 1 != mods.rend()))
-                return false;
-        return true;
+        return Sync();
     }
 
     enum class Reply { Answered, CannotAnswer, TimedOut };
@@ -553,8 +564,8 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
                     ok = keymap.Find(plan[i].missing, &plan[i].choice);
             ok = ok && WaitForTargetToReadMap(target) && Healthy();
         }
-        for (size_t i = cuts[c]; ok && i < cuts[c + 1]; ++i)
-            ok = Type(plan[i]);
+        for (size_t i = cuts[c]; ok && i < cuts[c + 1]; i += StrokesPerSync)
+            ok = TypeBatch(plan, i, std::min(cuts[c + 1], i + StrokesPerSync));
         if (ok && !lend.empty()) {
             // The next stretch's loan takes these keys back in the same change.
             WaitForTarget(target, true, cuts[c + 1] - cuts[c]);
