@@ -68,6 +68,7 @@ check: deps $(TEST_DIR)/CMakeCache.txt
 bench: build build-test
 	bench/startup.sh $(DEV_DIR)
 	bench/typing.sh $(DEV_DIR)
+	bench/editor.sh $(DEV_DIR)
 	bench/browsers.sh $(DEV_DIR) $(TEST_DIR)
 
 PREFIX  ?= /usr/local

@@ -60,6 +60,10 @@ void WindowShell::ShowInsertionWindow() {
     doIt_.repaint();
 }
 
+void WindowShell::ShowInsertionQuickHelp() {
+    doIt_.SetQuickHelpVisible(true);
+}
+
 void WindowShell::OpenEditor(int slot) {
     LoadClipSetForEdit(program_, slot);
 }

@@ -23,6 +23,7 @@ public:
     void PauseTimer(bool paused) override;
     void FillInsertionWindow(const ClipArray& clips, const HideArray& hidden) override;
     void ShowInsertionWindow() override;
+    void ShowInsertionQuickHelp() override;
     void OpenEditor(int slot) override;
 
 private:

@@ -10,19 +10,30 @@ QString StoredName(const QString& nameField) {
     return nameField.isEmpty() ? QStringLiteral("Untitled") : nameField;
 }
 
-bool SaveClipSet(Program& program, const ClipSet& entry) {
+bool SaveClipSet(Program& program, const ClipSet& entry, QString* failedPath) {
     if (entry.Slot < 0 || entry.Slot >= SlotCount)
         return false;
     const QString name = StoredName(entry.Name);
     program.SlotNames[entry.Slot] = name;
-    // Reports its own failure and reloads the names either way.
-    bool ok = WriteSlotName(program, entry.Slot, name, entry.Color);
+    // A caller that says the failure itself keeps the program-wide report quiet, so the
+    // user hears of it once.
+    const bool reportedBefore = program.writeFailureReported;
+    if (failedPath)
+        program.writeFailureReported = true;
     QString failed;
-    if (!WriteEntryFiles(program.LibraryFolder, entry, &failed)) {
+    // Reloads the names either way.
+    if (!WriteSlotName(program, entry.Slot, name, entry.Color))
+        failed = program.LibraryFolder + NamesFileName;
+    QString entryFailed;
+    if (!WriteEntryFiles(program.LibraryFolder, entry, &entryFailed) && failed.isEmpty())
+        failed = entryFailed;
+    if (failedPath) {
+        program.writeFailureReported = reportedBefore;
+        *failedPath = failed;
+    } else if (!failed.isEmpty()) {
         ReportWriteFailure(program, failed);
-        ok = false;
     }
-    return ok;
+    return failed.isEmpty();
 }
 
 } // namespace kelpo

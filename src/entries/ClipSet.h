@@ -26,7 +26,9 @@ QString StoredName(const QString& nameField);
 // Writes `entry` as slot `entry.Slot` of the current library, in this order: the names
 // record with StoredName and `entry.Color` (SlotNames and SlotColors are then reloaded),
 // the URL record, the page file, the hide file. The caller tells the windows that the
-// names changed. A file that cannot be written is reported once; false then.
-bool SaveClipSet(Program& program, const ClipSet& entry);
+// names changed. A file that cannot be written is reported once; false then. A caller that
+// passes `failedPath` gets the first file that could not be written there and tells the
+// user itself.
+bool SaveClipSet(Program& program, const ClipSet& entry, QString* failedPath = nullptr);
 
 } // namespace kelpo

@@ -195,23 +195,29 @@ bool WriteUrl(const QString& libraryFolder, int slot, const QString& url) {
 bool WritePage(const QString& libraryFolder, int slot, const QString& password,
                const ClipArray& clips) {
     const PageImage image = EncodePage(password, clips);
-    DataFile file(PageFilePath(libraryFolder, slot));
-    if (!file.WriteAt(0, image.page))
-        return false;
-    if (!image.trailer.isEmpty())
-        return file.WriteAt(PageFileSize, image.trailer);
-    // A trailer left from an earlier save would still match these bytes when the texts
-    // differ only in the characters it counts, so it is struck out. Other bytes beyond
-    // the page stay as they are.
+    const QString path = PageFilePath(libraryFolder, slot);
+    // The whole file is rewritten at once; whatever lay beyond the page stays.
+    QByteArray bytes = ReadWholeFile(path);
+    bytes = PadRight(bytes, PageFileSize);
+    bytes.replace(0, PageFileSize, image.page);
     const QByteArray tag(PageTrailerTag, PageTrailerTagSize);
-    if (file.ReadAt(PageFileSize, PageTrailerTagSize) == tag)
-        return file.WriteAt(PageFileSize, QByteArray(PageTrailerTagSize, ' '));
-    return true;
+    if (!image.trailer.isEmpty()) {
+        bytes = PadRight(bytes, PageFileSize + PageTrailerSize);
+        bytes.replace(PageFileSize, PageTrailerSize, image.trailer);
+    } else if (bytes.mid(PageFileSize, PageTrailerTagSize) == tag) {
+        // A trailer left from an earlier save would still match these bytes when the
+        // texts differ only in the characters it counts, so it is struck out.
+        bytes.replace(PageFileSize, PageTrailerTagSize, QByteArray(PageTrailerTagSize, ' '));
+    }
+    return ReplaceWholeFile(path, bytes);
 }
 
 bool WriteHidden(const QString& libraryFolder, int slot, const HideArray& hidden) {
-    DataFile file(HideFilePath(libraryFolder, slot));
-    return file.WriteAt(0, EncodeHidden(hidden));
+    const QString path = HideFilePath(libraryFolder, slot);
+    QByteArray bytes = ReadWholeFile(path);
+    bytes = PadRight(bytes, HideFileSize);
+    bytes.replace(0, HideFileSize, EncodeHidden(hidden));
+    return ReplaceWholeFile(path, bytes);
 }
 
 bool WriteEntryFiles(const QString& libraryFolder, const ClipSet& entry, QString* failedPath) {

@@ -1,13 +1,15 @@
 #include "mainwindow/Pages.h"
 
 #include "editor/EditEntry.h"
+#include "entries/NoteFile.h"
 #include "insertion/BrowserLaunch.h"
 #include "insertion/DoIt.h"
 #include "insertion/OpenEntry.h"
 #include "mainwindow/AboutForm.h"
 #include "mainwindow/ForegroundTracker.h"
-#include "mainwindow/Notes.h"
+#include "mainwindow/NotesForm.h"
 #include "mainwindow/Options.h"
+#include "mainwindow/PagesHelp.h"
 #include "mainwindow/TrayController.h"
 #include "storage/Names.h"
 #include "storage/Program.h"
@@ -15,6 +17,7 @@
 #include "widgets/Colors.h"
 #include "widgets/Holdfocus.h"
 #include "widgets/MouseArgs.h"
+#include "widgets/MouseEnterTracker.h"
 #include "widgets/Twips.h"
 
 #include <QApplication>
@@ -100,6 +103,10 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     RefreshLibraryButtons();
     RefreshNames();
     ApplyQuickHelpState();
+
+    // Reports from the start, quick help or not: the notes panel needs them too.
+    mouser_ = new MouseEnterTracker(this);
+    connect(mouser_, &MouseEnterTracker::MouseEnter, this, &Pages::Mouser_MouseEnter);
 }
 
 Pages::~Pages() = default;
@@ -240,6 +247,7 @@ void Pages::BuildPanels() {
     helpLayout->setSpacing(TwipsToPixels(120, this));
     helpLabel_[0] = new QLabel(QuickHelpTitle, helpFrame_);
     helpLabel_[0]->setObjectName("HelpLabel_0");
+    helpLabel_[0]->setTextFormat(Qt::PlainText);
     helpLabel_[0]->setFont(bold);
     helpLabel_[0]->setWordWrap(true);
     helpLayout->addWidget(helpLabel_[0]);
@@ -438,11 +446,44 @@ void Pages::UseBtn_MouseUp(int index, int button, int shift, float x, float y) {
     FixColor();
     PlacePointer(index);
     if (button == 2) {
-        OpenNotes(program_, index);
+        OpenNotes(index);
         return;
     }
     program_.EditSlot = index;
     LoadClipSetForEdit(program_, index);
+}
+
+void Pages::Mouser_MouseEnter(const QString& formDesc, const QString& controlDesc) {
+    (void)formDesc;
+    if (controlDesc.isEmpty())
+        return;
+    const ControlDescParts control = SplitControlDesc(controlDesc);
+    const bool name = control.name == QLatin1String("Pagenames");
+    if (name) {
+        if (control.index < 0 || control.index >= SlotCount)
+            return; // no such slot: neither panel has anything to show
+        ShowNotes(control.index);
+    }
+    if (program_.settings.QuickHelpOff == 1)
+        return;
+    const HelpText help =
+        MainWindowHelp(control.name, name && !pagenames_[control.index]->text().isEmpty());
+    helpLabel_[0]->setText(help.title);
+    helpLabel_[1]->setText(HelpForLabel(help.text));
+}
+
+void Pages::ShowNotes(int slot) {
+    notesText_->setText(NoteLineFeeds(LookAtNote(program_.LibraryFolder, slot)));
+}
+
+void Pages::OpenNotes(int slot) {
+    // The note in use must not change under the window until it has saved.
+    mouser_->SetMode(MouseEnterTracker::Off);
+    NotesForm notes(program_, slot, pagenames_[slot]->text(), this);
+    notes.exec();
+    if (notes.Saved())
+        notesText_->setText(NoteLineFeeds(notes.SavedText()));
+    mouser_->SetMode(MouseEnterTracker::On);
 }
 
 void Pages::Form_KeyPress(int keyAscii) {

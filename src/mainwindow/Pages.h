@@ -23,6 +23,7 @@ namespace kelpo {
 struct Program;
 class ForegroundTracker;
 class Holdfocus;
+class MouseEnterTracker;
 class TrayController;
 
 // The layout, in twips.
@@ -92,6 +93,11 @@ public:
     void MnuClose_Click();
     void MnuCloseMenu_Click();
     void Timer1_Timer();
+    // The pointer entered a control: the notes panel follows the names, the help panel
+    // every control while quick help is on.
+    void Mouser_MouseEnter(const QString& formDesc, const QString& controlDesc);
+
+    MouseEnterTracker* Mouser() const { return mouser_; }
 
     // The label of slot 0-50 (windows placed beside a name need its place).
     QWidget* NameLabel(int slot) const;
@@ -118,6 +124,8 @@ private:
     void BuildBar();
     void Watch(QWidget* widget, Control control, int index = 0);
     void FocusHoldfocus();
+    void ShowNotes(int slot);
+    void OpenNotes(int slot);
     void ShowSlotColors(int slot);
     void ShowSearchHighlight(int slot);
     void PlacePointer(int slot);
@@ -149,6 +157,7 @@ private:
     QPushButton* command1_ = nullptr;
     QMenu* mnuPopup_ = nullptr;
     QTimer* timer1_ = nullptr;
+    MouseEnterTracker* mouser_ = nullptr;
     QHash<QObject*, std::pair<Control, int>> controls_;
     QPointer<QWidget> insertionWindow_;
     std::unique_ptr<ForegroundTracker> tracker_;

@@ -1,6 +1,11 @@
 #include "storage/DataFile.h"
 
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -95,6 +100,37 @@ bool DataFile::WriteAt(qint64 offset, const QByteArray& bytes) {
 
 void DataFile::Close() {
     file_.close();
+}
+
+QByteArray ReadWholeFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool ReplaceWholeFile(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    // Hidden and beside the file, so the rename stays on one file system and a leftover
+    // from a crash is never taken for an entry file.
+    QTemporaryFile temp(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                        QStringLiteral("-XXXXXX"));
+    if (!temp.open())
+        return false;
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (temp.write(bytes) != bytes.size() || !temp.flush())
+        return false;
+#ifdef Q_OS_UNIX
+    if (::fsync(temp.handle()) != 0)
+        return false;
+#endif
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
+                            QFile::encodeName(info.absoluteFilePath()).toStdString(), error);
+    if (error)
+        return false;
+    temp.setAutoRemove(false);
+    return true;
 }
 
 QByteArray PadRight(const QByteArray& text, int width) {

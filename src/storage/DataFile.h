@@ -37,6 +37,15 @@ private:
     QFile file_;
 };
 
+// The whole content of the file at `path`; empty when it is missing or cannot be read.
+QByteArray ReadWholeFile(const QString& path);
+
+// Replaces the file at `path` by one holding exactly `bytes` (readable by the user only):
+// written to a temporary file in the same folder, flushed to the disk and renamed over the
+// old one, so that a crash leaves either the old or the new content, never a mix or an
+// empty file. False, with the old file untouched, when anything fails.
+bool ReplaceWholeFile(const QString& path, const QByteArray& bytes);
+
 // `text` padded on the right with blanks to `width` bytes (never cut).
 QByteArray PadRight(const QByteArray& text, int width);
 

@@ -19,6 +19,7 @@ public:
     void PauseTimer(bool) override {}
     void FillInsertionWindow(const ClipArray&, const HideArray&) override {}
     void ShowInsertionWindow() override {}
+    void ShowInsertionQuickHelp() override {}
     void OpenEditor(int) override {}
 };
 

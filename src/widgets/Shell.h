@@ -36,6 +36,8 @@ public:
     virtual void FillInsertionWindow(const ClipArray& clips, const HideArray& hidden) = 0;
     // The insertion window in place of the main window.
     virtual void ShowInsertionWindow() = 0;
+    // The insertion window's quick-help panel shown, as when an entry is being tested.
+    virtual void ShowInsertionQuickHelp() = 0;
 
     // Opens the Website Editor on `slot` (EditSlot is set by the caller).
     virtual void OpenEditor(int slot) = 0;

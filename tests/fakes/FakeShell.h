@@ -1,7 +1,7 @@
 #pragma once
 // A shell without windows that records what was asked of it, in order: "show-main",
 // "hide-main", "minimize-main", "names", "library-names", "pause", "resume",
-// "fill-insertion", "show-insertion", "editor <slot>".
+// "fill-insertion", "show-insertion", "insertion-help", "editor <slot>".
 #include "widgets/Shell.h"
 
 #include <QStringList>
@@ -24,6 +24,7 @@ struct FakeShell : Shell {
         Note("fill-insertion");
     }
     void ShowInsertionWindow() override { Note("show-insertion"); }
+    void ShowInsertionQuickHelp() override { Note("insertion-help"); }
     void OpenEditor(int slot) override { Note(QStringLiteral("editor %1").arg(slot)); }
 
     void Note(const QString& call) {

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelpo;
 
@@ -60,6 +61,33 @@ TEST(DataFile, ReadOnlyFileIsMadeWritableAndShortReadsPad) {
     EXPECT_EQ(file.ReadAt(10, 5), QByteArray());
     EXPECT_EQ(TrimRight("  a b  "), QByteArray("  a b"));
     EXPECT_EQ(PadRight("ab", 4), QByteArray("ab  "));
+}
+
+TEST(DataFile, WholeFileIsReplacedByANewFileOrNotAtAll) {
+    TestProgram t;
+    const QString path = t.Path("Page3.dat");
+    const QString link = t.Path("old-link");
+    TestProgram::WriteAll(path, "old contents");
+    // A second name for the old file: an in-place write would change it too.
+    ASSERT_EQ(::link(qPrintable(path), qPrintable(link)), 0);
+    ASSERT_TRUE(ReplaceWholeFile(path, "new"));
+    EXPECT_EQ(TestProgram::ReadAll(path), "new");
+    EXPECT_EQ(TestProgram::ReadAll(link), "old contents");
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              QFileDevice::Permissions());
+
+    // A target that cannot be replaced (a folder holding a file) stays as it was.
+    const QString blocked = t.Path("Page4.dat");
+    QDir().mkpath(blocked);
+    TestProgram::WriteAll(blocked + "/keep", "k");
+    EXPECT_FALSE(ReplaceWholeFile(blocked, "new"));
+    EXPECT_EQ(TestProgram::ReadAll(blocked + "/keep"), "k");
+    EXPECT_FALSE(ReplaceWholeFile(t.Path("no-such-folder/Page5.dat"), "new"));
+
+    // No temporary file is left behind either way.
+    EXPECT_EQ(
+        QDir(t.Path("")).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        QStringList({"Page3.dat", "old-link"}));
 }
 
 namespace {

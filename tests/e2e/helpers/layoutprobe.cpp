@@ -1,15 +1,18 @@
-// Prints where the controls of the main window and the insertion window lie, so the
+// Prints where the controls of the main window, the insertion window and the editor lie, so the
 // end-to-end tests can click them with the real pointer. Run it on the same display and
 // with the same fonts as the program under test; it shows no window.
 //
 //   layoutprobe    ->  "<window> <control> <x> <y>" per line: the control's centre in the
 //                      coordinates of its window's client area
+#include "editor/Edit.h"
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "storage/Program.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
     for (QPushButton* button : pages.findChildren<QPushButton*>())
         if (!button->objectName().isEmpty())
             Print("Pages", &pages, button, button->objectName());
+    for (const char* name : {"NotesText", "HelpFrame"})
+        Print("Pages", &pages, pages.findChild<QWidget*>(name), QString::fromLatin1(name));
 
     DoIt doIt(program);
     doIt.setAttribute(Qt::WA_DontShowOnScreen);
@@ -52,6 +57,18 @@ int main(int argc, char** argv) {
               QStringLiteral("Names_%1").arg(row));
     for (QPushButton* button : doIt.findChildren<QPushButton*>())
         Print("DoIt", &doIt, button, button->objectName());
+
+    // The editor's fields, the rows in view, the buttons and swatches.
+    Edit edit(program);
+    edit.setAttribute(Qt::WA_DontShowOnScreen);
+    edit.show();
+    QCoreApplication::processEvents();
+    for (QLineEdit* field : edit.findChildren<QLineEdit*>())
+        Print("Edit", &edit, field, field->objectName());
+    for (QCheckBox* box : edit.findChildren<QCheckBox*>())
+        Print("Edit", &edit, box, box->objectName());
+    for (QPushButton* button : edit.findChildren<QPushButton*>())
+        Print("Edit", &edit, button, button->objectName());
     std::fflush(stdout);
     return 0;
 }
