@@ -1,6 +1,7 @@
 # The two commands a newcomer needs:
 #   make run    installs what is missing, builds, and starts Kelpo
 #   make test   installs what is missing, builds (with sanitizers), and runs every test
+#   make check  the unit and widget tests only: seconds, for the edit-compile-test loop
 # A second run only rebuilds what changed.
 
 BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev \
@@ -14,7 +15,7 @@ SUDO       := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEV_DIR  := build/dev
 TEST_DIR := build/test
 
-.PHONY: run test build build-test deps deps-test bench format clean
+.PHONY: run test check build build-test deps deps-test bench format clean
 
 define install_missing
 	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
@@ -51,6 +52,10 @@ run: build
 
 test: build-test
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+check: deps $(TEST_DIR)/CMakeCache.txt
+	cmake --build $(TEST_DIR) -j $(JOBS) --target check_tests
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) -L '^(unit|gui)$$'
 
 bench: build deps-test
 	bench/startup.sh $(DEV_DIR)

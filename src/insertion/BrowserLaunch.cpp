@@ -9,10 +9,10 @@
 
 namespace kelpo {
 
-void LaunchBrowser(Program& program) {
-    // No browser on this system: nothing happens, as with any failure here.
-    if (program.platform.browser && !program.CurrentUrl.isEmpty())
-        program.platform.browser->Open(program.CurrentUrl);
+bool LaunchBrowser(Program& program) {
+    // No browser on this system: nothing starts, and the caller goes on without it.
+    return program.platform.browser && !program.CurrentUrl.isEmpty() &&
+           program.platform.browser->Open(program.CurrentUrl);
 }
 
 QString HelpPagePath() {

@@ -5,8 +5,9 @@ namespace kelpo {
 
 struct Program;
 
-// Starts the default browser on CurrentUrl.
-void LaunchBrowser(Program& program);
+// Starts the default browser on CurrentUrl. True when a start is under way; false when
+// there is no address, no browser service, or the browser refused it.
+bool LaunchBrowser(Program& program);
 
 // Opens the help pages ("tutorial/1.htm" beside the program) in the browser.
 // CurrentUrl stays as it is. A missing help page opens nothing.

@@ -11,18 +11,20 @@ using namespace kelpo;
 TEST(LaunchBrowser, OpensTheCurrentAddressWhenThereIsABrowser) {
     TestProgram t;
     t.program.CurrentUrl = "https://example.com/a b";
-    LaunchBrowser(t.program);
+    EXPECT_TRUE(LaunchBrowser(t.program));
     EXPECT_EQ(t.fakes.browser.opened, QStringList{"https://example.com/a b"});
 
     t.program.CurrentUrl.clear();
-    LaunchBrowser(t.program);
-    EXPECT_EQ(t.fakes.browser.opened.size(), 1);
-
-    // No browser service at all: nothing happens.
-    t.program.platform.browser = nullptr;
+    EXPECT_FALSE(LaunchBrowser(t.program));
+    // A system without a browser, then no browser service at all: no start is claimed.
     t.program.CurrentUrl = "example.com";
-    LaunchBrowser(t.program);
+    t.fakes.browser.available = false;
+    EXPECT_FALSE(LaunchBrowser(t.program));
+    EXPECT_EQ(t.fakes.browser.opened.size(), 1);
+    t.program.platform.browser = nullptr;
+    EXPECT_FALSE(LaunchBrowser(t.program));
     ShowHelpPage(t.program);
+    EXPECT_EQ(t.program.CurrentUrl, "example.com");
 }
 
 TEST(HelpPage, AFileAddressBesideTheProgramOrNothing) {
