@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QDir().mkpath(folder);
+    QDir().mkpath(folder + QStringLiteral("/runtime"));
     Program program;
     RealPlatform platform;
     program.platform = platform.Get();
