@@ -5,6 +5,7 @@
 #include "insertion/DoIt.h"
 #include "insertion/OpenEntry.h"
 #include "mainwindow/AboutForm.h"
+#include "mainwindow/LibNames.h"
 #include "mainwindow/Notes.h"
 #include "mainwindow/Options.h"
 #include "platform/TrayIcon.h"
@@ -216,14 +217,14 @@ void Pages::BuildWindow() {
         Watch(button, Control::Library, k);
         libraryBtn_[k] = button;
     }
-    libNames_ = new QLineEdit(libraryFrame_);
-    libNames_->setObjectName("LibNames");
-    libNames_->setMaxLength(13);
+    libNames_ = new LibNames(libraryFrame_);
     libNames_->setGeometry(libraryBtn_[0]->geometry());
     libNames_->hide();
+    connect(libNames_, &LibNames::storeRequested, this, &Pages::LibNames_Store);
 
     BuildPanels();
     BuildBar();
+    BuildDrag();
 
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName("mnuPopup");
@@ -736,10 +737,15 @@ bool Pages::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     const auto [control, index] = found.value();
     const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseMove)
         return QWidget::eventFilter(watched, event);
 
     auto* mouse = static_cast<QMouseEvent*>(event);
+    if (DragEvent(control, index, mouse))
+        return true;
+    if (type == QEvent::MouseMove)
+        return QWidget::eventFilter(watched, event);
     auto* widget = static_cast<QWidget*>(watched);
     const auto [button, shift, x, y] = MouseArgsOf(*mouse, this);
     const QPoint at = mouse->position().toPoint();
@@ -751,15 +757,18 @@ bool Pages::eventFilter(QObject* watched, QEvent* event) {
         // Any button switches, on the press; Qt's own toggling is not wanted.
         if (press)
             LibraryBtn_MouseDown(index, button, shift, x, y);
+        else if (inside)
+            LibraryBtn_MouseUp(index, button, shift, x, y);
         return true;
     case Control::Name:
         if (press) {
-            downX_ = x;
-            downY_ = y;
+            Pagenames_MouseDown(index, button, shift, x, y);
         } else if (inside) {
             Pagenames_MouseUp(index, button, shift, x, y);
         }
         return true;
+    case Control::HidesTrash:
+        return false;
     case Control::Edit:
     case Control::Option:
     case Control::Upgrade:

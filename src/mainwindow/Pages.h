@@ -1,6 +1,7 @@
 #pragma once
 // The main window: library buttons, the 50 name slots, notes and quick help.
 #include "core/Constants.h"
+#include "mainwindow/NameDrag.h"
 #include "mainwindow/Search.h"
 #include "platform/WindowSystem.h"
 
@@ -22,6 +23,7 @@ namespace kelpo {
 
 struct Program;
 class Holdfocus;
+class LibNames;
 
 // The layout, in twips.
 namespace PagesLayout {
@@ -91,6 +93,20 @@ public:
     void MnuCloseMenu_Click();
     void Timer1_Timer();
 
+    // Rearranging by drag and drop (PagesDrag.cpp). A source or target is a name slot,
+    // a library button or the trash, as NameDrag names them.
+    using Place = NameDrag::Place;
+    void Pagenames_MouseDown(int index, int button, int shift, float x, float y);
+    void Pagenames_DragDrop(int index, Place source);
+    void LibraryBtn_DragOver(int index, Place source);
+    void Trashlabel_DragOver(Place source);
+    void Trashlabel_DragDrop(Place source);
+    void LibraryBtn_DragDrop(int index, Place source);
+    // The right button opens the name editor over the button.
+    void LibraryBtn_MouseUp(int index, int button, int shift, float x, float y);
+    // Stores the name in the editor as the name of the library being named.
+    void LibNames_Store();
+
     // The label of slot 0-50 (windows placed beside a name need its place).
     QWidget* NameLabel(int slot) const;
     QMenu* PopupMenu() const { return mnuPopup_; }
@@ -109,7 +125,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Control { Name, Edit, Library, Option, Upgrade, Minimize };
+    enum class Control { Name, Edit, Library, Option, Upgrade, Minimize, HidesTrash };
 
     void BuildWindow();
     void BuildPanels();
@@ -128,6 +144,15 @@ private:
     bool IsOwnWindow(WindowId window) const;
     void TrayAppeared();
     void TrayLost();
+    void BuildDrag();
+    // The drag's share of the mouse events on the names and library buttons; true when
+    // the event belongs to a drag.
+    bool DragEvent(Control control, int index, QMouseEvent* mouse);
+    Place PlaceAt(const QPoint& global) const;
+    void DragBegan(Place source, int button);
+    void DragOver(Place source, Place place);
+    void Dropped(Place source, Place target, int button);
+    void ShowNotices(const QStringList& notices);
 
     Program& program_;
     FirstLetterSearch search_;
@@ -138,7 +163,12 @@ private:
     std::array<QPushButton*, VisibleSlotCount> useBtn_{};
     std::array<QPushButton*, LibraryCount> libraryBtn_{};
     QFrame* libraryFrame_ = nullptr;
-    QLineEdit* libNames_ = nullptr;
+    LibNames* libNames_ = nullptr;
+    int namingLibrary_ = -1;
+    NameDrag drag_;
+    int dragLibrary_ = 0; // the library a dragged name came from
+    QString dragFolder_;  // and its folder
+    QLabel* dragOutline_ = nullptr;
     QLabel* pointer_ = nullptr;
     Holdfocus* holdfocus_ = nullptr;
     QFrame* notesFrame_ = nullptr;

@@ -35,6 +35,14 @@ private:
     QFile file_;
 };
 
+// Whole files, each step through DataFile. The whole content of `path` (created empty
+// when missing); false when it cannot be read.
+bool ReadWholeFile(const QString& path, QByteArray* bytes);
+// `path` replaced by exactly `bytes`.
+bool ReplaceWholeFile(const QString& path, const QByteArray& bytes);
+// Removes `path`, read-only or not; a file that was not there counts as removed.
+bool RemoveDataFile(const QString& path);
+
 // `text` padded on the right with blanks to `width` bytes (never cut).
 QByteArray PadRight(const QByteArray& text, int width);
 

@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
     pages.show();
     for (int slot = 0; slot < VisibleSlotCount; ++slot)
         Print("Pages", &pages, pages.NameLabel(slot), QStringLiteral("Pagenames_%1").arg(slot));
+    for (int k = 0; k < LibraryCount; ++k)
+        Print("Pages", &pages, pages.findChild<QWidget*>(QStringLiteral("LibraryBtn_%1").arg(k)),
+              QStringLiteral("LibraryBtn_%1").arg(k));
+    Print("Pages", &pages, pages.findChild<QWidget*>("TrashFrame"), "Trashlabel");
 
     DoIt doIt(program);
     doIt.setAttribute(Qt::WA_DontShowOnScreen);
