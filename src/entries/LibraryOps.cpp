@@ -149,19 +149,23 @@ void KeepAside(const QString& spare, QStringList& notices) {
                    .arg(where);
 }
 
-// Whole library files of `from` copied into `to` (made when missing), Names.dat last: the
-// copy shows its names only once every other file is in place.
-bool CopyLibraryFiles(FileSteps& steps, const QString& from, const QString& to) {
+bool IsNamesFile(const QFileInfo& file) {
+    return file.fileName().compare(QLatin1String(NamesFileName), Qt::CaseInsensitive) == 0;
+}
+
+// The files of library folder `from` copied into `to` (made when missing), each read back:
+// every file but the names file, or the names file alone. The names file goes last, so a
+// copy shows its entries only once every other file is in place.
+enum class Part { AllButNames, Names };
+bool CopyLibraryFiles(FileSteps& steps, const QString& from, const QString& to, Part part) {
     Program& program = steps.program();
     if (!steps.Next())
         return false;
     QDir().mkpath(to);
-    QFileInfoList files = QDir(from).entryInfoList(QDir::Files | QDir::Hidden | QDir::System,
-                                                   QDir::Name | QDir::IgnoreCase);
-    std::stable_partition(files.begin(), files.end(), [](const QFileInfo& f) {
-        return f.fileName().compare(QLatin1String(NamesFileName), Qt::CaseInsensitive) != 0;
-    });
-    for (const QFileInfo& file : files) {
+    for (const QFileInfo& file : QDir(from).entryInfoList(QDir::Files | QDir::Hidden | QDir::System,
+                                                          QDir::Name | QDir::IgnoreCase)) {
+        if (IsNamesFile(file) != (part == Part::Names))
+            continue;
         QByteArray bytes;
         const QString target = to + '/' + file.fileName();
         if (!steps.Next() || !ReadWholeFile(file.filePath(), &bytes)) {
@@ -224,7 +228,8 @@ bool Finish(FileSteps& steps, SwapJournal& j, QStringList& notices) {
         }
     }
     if (j.phase == Phase::Copy) {
-        if (!CopyLibraryFiles(steps, b, a) || !WriteName(steps, j.from, j.fromName))
+        if (!CopyLibraryFiles(steps, b, a, Part::AllButNames) ||
+            !WriteName(steps, j.from, j.fromName) || !CopyLibraryFiles(steps, b, a, Part::Names))
             return false;
     }
     return RemoveJournal(steps);
@@ -236,6 +241,18 @@ const QRegularExpression& LibraryFilePattern() {
                        "note\\d{1,2}\\.txt)$"),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
+}
+
+// Undoes or finishes the swap the journal describes; a damaged journal is dropped.
+void ResumeFromJournal(Program& program, QStringList& notices) {
+    const QString journal = JournalPath(program);
+    QFile file(journal);
+    SwapJournal j;
+    const bool readable = file.open(QIODevice::ReadOnly) && DecodeJournal(file.readAll(), &j);
+    file.close();
+    FileSteps steps(program, QStringLiteral("recover"));
+    if (readable ? !Finish(steps, j, notices) : !RemoveJournal(steps))
+        ReportWriteFailure(program, journal);
 }
 
 } // namespace
@@ -296,16 +313,16 @@ LibraryOutcome MoveLibrary(Program& program, int from, int to, bool copyIfEmpty)
     if (ok) {
         j.phase = Phase::Restore;
         ok = WriteJournal(steps, j) && Finish(steps, j, out.notices);
+    }
+    if (!ok && j.phase == Phase::Copy) {
         // A copy that failed is not tried again at the next start: by then the user may
         // have put entries into the library it would copy over. What it wrote so far
-        // shows no names (the names file comes last).
-        if (!ok && j.phase == Phase::Copy)
-            RemoveDataFile(JournalPath(program));
-    } else if (Exists(JournalPath(program))) {
-        // Cut short before the dragged library reached its place: put everything back
-        // now (and, should that fail too, at the next start).
-        FileSteps undo(program, QStringLiteral("undo"));
-        Finish(undo, j, out.notices);
+        // shows no entries (the names file comes last).
+        RemoveDataFile(JournalPath(program));
+    } else if (!ok && Exists(JournalPath(program))) {
+        // Undone or finished now, as the journal says (and, should that fail too, at the
+        // next start).
+        ResumeFromJournal(program, out.notices);
     }
     if (!ok) {
         ReportWriteFailure(program, b);
@@ -333,9 +350,7 @@ LibraryOutcome EraseLibrary(Program& program, int library) {
                 others += entry.fileName();
         }
         // The names file first: from then on no entry of the library shows.
-        std::stable_partition(ours.begin(), ours.end(), [](const QFileInfo& f) {
-            return f.fileName().compare(QLatin1String(NamesFileName), Qt::CaseInsensitive) == 0;
-        });
+        std::stable_partition(ours.begin(), ours.end(), IsNamesFile);
         for (const QFileInfo& file : ours) {
             if (!steps.Next() || !RemoveDataFile(file.filePath())) {
                 ReportWriteFailure(program, file.filePath());
@@ -370,15 +385,8 @@ QStringList RecoverLibraries(Program& program) {
     const QString journal = JournalPath(program);
     if (!Exists(journal) && !Exists(SparePath(program)))
         return notices;
-    if (Exists(journal)) {
-        QFile file(journal);
-        SwapJournal j;
-        const bool readable = file.open(QIODevice::ReadOnly) && DecodeJournal(file.readAll(), &j);
-        file.close();
-        FileSteps steps(program, QStringLiteral("recover"));
-        if (readable ? !Finish(steps, j, notices) : !RemoveJournal(steps))
-            ReportWriteFailure(program, journal);
-    }
+    if (Exists(journal))
+        ResumeFromJournal(program, notices);
     // A spare folder that no journal explains (or whose journal was damaged): where it
     // belongs is unknown, so it is kept as it is, under a name of its own.
     if (Exists(SparePath(program)) && !Exists(journal))

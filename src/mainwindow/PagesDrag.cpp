@@ -11,6 +11,7 @@
 #include "widgets/Notice.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -42,8 +43,8 @@ void Pages::BuildDrag() {
     for (QWidget* widget : {static_cast<QWidget*>(libraryFrame_), static_cast<QWidget*>(notesText_),
                             trashFrame_->findChild<QWidget*>("Trashlabel")})
         Watch(widget, Control::HidesTrash);
-    for (QWidget* widget : controls_.keys())
-        widget->setMouseTracking(true);
+    for (QObject* control : controls_.keys())
+        static_cast<QWidget*>(control)->setMouseTracking(true);
 
     drag_.canDrag = [this](Place source) {
         if (source.kind == Kind::Name)

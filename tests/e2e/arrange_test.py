@@ -79,8 +79,12 @@ def name_library(kelpo, k, name):
     wait_for(lambda: library_name(kelpo.data, k) == name, "library %d named %s" % (k, name))
 
 
+PLACES = {}
+
+
 def start(data, env=None):
-    kelpo = Kelpo(data, env)
+    kelpo = Kelpo(data, env, PLACES)
+    PLACES.update(kelpo.places)
     kelpo.data = data.path
     xdo("windowactivate", "--sync", kelpo.main)
     return kelpo

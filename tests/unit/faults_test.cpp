@@ -65,7 +65,7 @@ const Operation Operations[] = {
      {"Lib1/3"}},
     {"swap two libraries", "swap", [](Program& p) { return MoveLibrary(p, 0, 1, false).ok; }},
     {"move library to a button without folder", "swap",
-     [](Program& p) { return MoveLibrary(p, 0, 2, true).ok; }},
+     [](Program& p) { return MoveLibrary(p, 0, 2, false).ok; }},
     {"copy library to an empty one", "swap",
      [](Program& p) { return MoveLibrary(p, 0, 4, true).ok; }},
     {"erase library",

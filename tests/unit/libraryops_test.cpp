@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace kelpo;
 using namespace kelpo::census;
 
@@ -59,10 +61,10 @@ TEST_F(LibraryOpsTest, MoveSwapsFoldersAndNamesAndACopyFillsOnlyAnEmptyLibrary) 
     EXPECT_EQ(LibRecord(12), "Work         ");
     EXPECT_EQ(LibRecord(7), QByteArray(13, ' '));
 
-    // Copy onto an unnamed library holding only its names and URL files (any case): both
-    // buttons hold the same name and the same files.
-    TestProgram::WriteAll(Lib(9) + "NAMES.DAT", NameBytes("").repeated(51));
-    TestProgram::WriteAll(Lib(9) + "URL.dat", QByteArray(50000, ' '));
+    // Copy onto an unnamed library holding only its names and URL files: both buttons
+    // hold the same name and the same files.
+    TestProgram::WriteAll(Lib(9) + "Names.dat", NameBytes("").repeated(51));
+    TestProgram::WriteAll(Lib(9) + "url.dat", QByteArray(50000, ' '));
     ASSERT_TRUE(MoveLibrary(p, 12, 9, true).ok);
     EXPECT_EQ(LibRecord(9), "Work         ");
     EXPECT_EQ(LibRecord(12), "Work         ");
