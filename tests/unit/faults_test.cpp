@@ -25,7 +25,9 @@ struct Operation {
     const char* what;
     const char* steps; // the name its file steps go by
     std::function<bool(Program&)> run;
-    QStringList erasable; // entries it may take away
+    QStringList erasable = {}; // entries it may take away
+    // Works on whole libraries: each library's name must stay with its entries.
+    bool wholeLibraries = false;
 };
 
 QString Lib(const Program& p, int k) {
@@ -44,34 +46,40 @@ void Prepare(Program& p) {
     LoadLibraryNames(p);
 }
 
+bool MoveWithin(Program& p) {
+    return MoveEntry(p, {Lib(p, 0), 3}, {Lib(p, 0), 12});
+}
+bool MoveToSameSlotElsewhere(Program& p) {
+    return MoveEntry(p, {Lib(p, 0), 3}, {Lib(p, 1), 3});
+}
+bool Copy(Program& p) {
+    return CopyEntry(p, {Lib(p, 0), 3}, {Lib(p, 1), 20});
+}
+bool Erase(Program& p) {
+    return EraseEntry(p, {Lib(p, 0), 3});
+}
+bool Swap(Program& p) {
+    return MoveLibrary(p, 0, 1, false).ok;
+}
+bool MoveToNoFolder(Program& p) {
+    return MoveLibrary(p, 0, 2, false).ok;
+}
+bool CopyLibrary(Program& p) {
+    return MoveLibrary(p, 0, 4, true).ok;
+}
+bool EraseLib(Program& p) {
+    return EraseLibrary(p, 1).ok;
+}
+
 const Operation Operations[] = {
-    {"move entry within a library", "move",
-     [](Program& p) {
-         return MoveEntry(p, {Lib(p, 0), 3}, {Lib(p, 0), 12});
-     }},
-    {"move entry to the same slot of another library", "move",
-     [](Program& p) {
-         return MoveEntry(p, {Lib(p, 0), 3}, {Lib(p, 1), 3});
-     }},
-    {"copy entry", "copy",
-     [](Program& p) {
-         return CopyEntry(p, {Lib(p, 0), 3}, {Lib(p, 1), 20});
-     }},
-    {"erase entry",
-     "erase",
-     [](Program& p) {
-         return EraseEntry(p, {Lib(p, 0), 3});
-     },
-     {"Lib1/3"}},
-    {"swap two libraries", "swap", [](Program& p) { return MoveLibrary(p, 0, 1, false).ok; }},
-    {"move library to a button without folder", "swap",
-     [](Program& p) { return MoveLibrary(p, 0, 2, false).ok; }},
-    {"copy library to an empty one", "swap",
-     [](Program& p) { return MoveLibrary(p, 0, 4, true).ok; }},
-    {"erase library",
-     "erase-library",
-     [](Program& p) { return EraseLibrary(p, 1).ok; },
-     {"Lib2/7"}},
+    {"move entry within a library", "move", MoveWithin},
+    {"move entry to the same slot of another library", "move", MoveToSameSlotElsewhere},
+    {"copy entry", "copy", Copy},
+    {"erase entry", "erase", Erase, {"Lib1/3"}},
+    {"swap two libraries", "swap", Swap, {}, true},
+    {"move library to a button without folder", "swap", MoveToNoFolder, {}, true},
+    {"copy library to an empty one", "swap", CopyLibrary, {}, true},
+    {"erase library", "erase-library", EraseLib, {"Lib2/7"}, true},
 };
 
 // How many file steps the operation takes when nothing goes wrong.
@@ -129,7 +137,8 @@ TEST(Faults, NoStepOfAnyOperationLosesOrHalfWritesAnEntry) {
                 int misnamed = 0;
                 const auto namedNow = NamedContents(p.ProgramFolder);
                 for (auto it = namedNow.begin(); it != namedNow.end(); ++it)
-                    if (!named.values().contains(it.value()) || named.key(it.value()) != it.key())
+                    if (op.wholeLibraries &&
+                        (!named.values().contains(it.value()) || named.key(it.value()) != it.key()))
                         ++misnamed;
                 std::printf("%-48s %4d %-6s %-9s %4d %4d %7d\n", op.what, k,
                             crash ? "crash" : "fail", ok ? "done?" : "stopped", count.lost,
@@ -139,8 +148,9 @@ TEST(Faults, NoStepOfAnyOperationLosesOrHalfWritesAnEntry) {
                 EXPECT_EQ(count.half, 0) << op.what << " step " << k;
                 EXPECT_EQ(misnamed, 0) << op.what << " step " << k;
                 // A failure the program lives through is said once.
-                if (!crash)
+                if (!crash) {
                     EXPECT_EQ(reports, 1) << op.what << " step " << k;
+                }
                 EXPECT_FALSE(QDir(p.ProgramFolder + "Sparelib").exists()) << op.what << k;
                 ++total;
             }
