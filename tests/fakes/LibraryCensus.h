@@ -37,8 +37,9 @@ inline void WriteEntry(const QString& folder, int slot, const QByteArray& name, 
     urls = urls.leftJustified((slot + 1) * 1000, ' ');
     urls.replace(slot * 1000, 1000, QByteArray("https://").append(seed).leftJustified(1000, ' '));
     TestProgram::WriteAll(folder + "url.dat", urls);
+    // No password (a blank field), so that opening the entry asks for none.
     TestProgram::WriteAll(folder + QStringLiteral("Page%1.dat").arg(slot),
-                          QByteArray(8030, char(0x80 | seed)));
+                          QByteArray(30, ' ') + QByteArray(8000, char(0x80 | seed)));
     TestProgram::WriteAll(folder + QStringLiteral("Page%1.h").arg(slot),
                           QByteArray(80, '\0').replace(2 * (seed % 40), 1, "\x01"));
     if (withNote)

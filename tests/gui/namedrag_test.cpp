@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -177,7 +178,11 @@ private slots:
         // the file cannot hold is refused.
         QTest::mouseClick(f.Library(6), Qt::RightButton);
         f.Editor()->clear();
-        QTest::keyClicks(f.Editor(), QString::fromUtf8("Tr\u20acp \U0001F600s"));
+        for (const char* typed : {"T", "r", "\u20ac", "p", " ", "\U0001F600", "s"}) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                          QString::fromUtf8(typed));
+            QApplication::sendEvent(f.Editor(), &key);
+        }
         QCOMPARE(f.Editor()->text(), QString::fromUtf8("Tr\u20acp s"));
         f.Send(f.Name(10), QEvent::MouseButtonPress, f.Name(10), {}, Qt::LeftButton,
                Qt::LeftButton);
