@@ -37,6 +37,7 @@ void Pages::BuildDrag() {
     dragOutline_->setLineWidth(1);
     dragOutline_->setTextFormat(Qt::PlainText);
     dragOutline_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dragOutline_->setAutoFillBackground(true);
     dragOutline_->hide();
 
     // A move without a button over any of these puts the trash away after a drop.
@@ -110,6 +111,7 @@ void Pages::DragBegan(Place source, int button) {
     dragOutline_->setText(source.kind == Kind::Name ? program_.SlotNames[source.index]
                                                     : program_.LibraryNames[source.index]);
     dragOutline_->resize(from->size());
+    dragOutline_->setPalette(from->palette()); // the name's own colour
     QApplication::setOverrideCursor(button == 2 ? Qt::DragCopyCursor : Qt::DragMoveCursor);
     trashFrame_->show();
     trashFrame_->raise();
