@@ -3,13 +3,13 @@
 #include "core/Constants.h"
 #include "mainwindow/NameDrag.h"
 #include "mainwindow/Search.h"
-#include "platform/WindowSystem.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -22,8 +22,10 @@ class QTimer;
 namespace kelpo {
 
 struct Program;
+class ForegroundTracker;
 class Holdfocus;
 class LibNames;
+class TrayController;
 
 // The layout, in twips.
 namespace PagesLayout {
@@ -135,15 +137,9 @@ private:
     void ShowSlotColors(int slot);
     void ShowSearchHighlight(int slot);
     void PlacePointer(int slot);
-    bool UseTray() const;
-    void GoToTray();
     void EndProgram();
     // Takes a moved window's place into the settings; true when it changed.
     bool TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left);
-    void NoteForeground(WindowId window);
-    bool IsOwnWindow(WindowId window) const;
-    void TrayAppeared();
-    void TrayLost();
     void BuildDrag();
     // The drag's share of the mouse events on the names and library buttons; true when
     // the event belongs to a drag.
@@ -185,6 +181,8 @@ private:
     QTimer* timer1_ = nullptr;
     QHash<QObject*, std::pair<Control, int>> controls_;
     QPointer<QWidget> insertionWindow_;
+    std::unique_ptr<ForegroundTracker> tracker_;
+    std::unique_ptr<TrayController> tray_;
 };
 
 } // namespace kelpo

@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
     pages.show();
     for (int slot = 0; slot < VisibleSlotCount; ++slot)
         Print("Pages", &pages, pages.NameLabel(slot), QStringLiteral("Pagenames_%1").arg(slot));
-    for (int k = 0; k < LibraryCount; ++k)
-        Print("Pages", &pages, pages.findChild<QWidget*>(QStringLiteral("LibraryBtn_%1").arg(k)),
-              QStringLiteral("LibraryBtn_%1").arg(k));
+    for (QPushButton* button : pages.findChildren<QPushButton*>())
+        if (!button->objectName().isEmpty())
+            Print("Pages", &pages, button, button->objectName());
     Print("Pages", &pages, pages.findChild<QWidget*>("TrashFrame"), "Trashlabel");
 
     DoIt doIt(program);
