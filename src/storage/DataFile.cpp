@@ -1,5 +1,7 @@
 #include "storage/DataFile.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 
 #include <fcntl.h>
