@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/WindowShell.h"
+#include "entries/LibraryOps.h"
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "mainwindow/ScreenResForm.h"
@@ -11,6 +12,7 @@
 #include "storage/Settings.h"
 #include "storage/SingleInstance.h"
 #include "storage/StartFiles.h"
+#include "widgets/Notice.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -99,7 +101,12 @@ bool Startup::Main(const QString& dataFolder) {
     if (ActivatePreviousInstance())
         return false;
     ConvertOldData(program_);
-    return InitializeProgram(ScreenInfo::Primary());
+    // A library move cut short is put right before any library is shown.
+    const QStringList notices = RecoverLibraries(program_);
+    const bool running = InitializeProgram(ScreenInfo::Primary());
+    for (const QString& notice : notices)
+        ShowNotice(pages_.get(), notice);
+    return running;
 }
 
 bool Startup::ActivatePreviousInstance() {

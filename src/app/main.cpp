@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -19,6 +20,22 @@ bool HasDisplayFor(const QStringList& arguments) {
         return true;
     return arguments.contains(QStringLiteral("-platform")) ||
            arguments.contains(QStringLiteral("--platform"));
+}
+
+// Test hook for the end-to-end tests: KELPO_TEST_STOP_AT=<operation>:<step> (say
+// "swap:2") stops the program right before that file step, so that the test can kill it
+// there and check what the next start makes of the files.
+void InstallStopHook(kelpo::Program& program) {
+    const QStringList spec = qEnvironmentVariable("KELPO_TEST_STOP_AT").split(':');
+    if (spec.size() != 2)
+        return;
+    const QString operation = spec[0];
+    const int step = spec[1].toInt();
+    program.fileStepHook = [operation, step](const QString& name, int at) {
+        if (name == operation && at == step)
+            std::raise(SIGSTOP);
+        return true;
+    };
 }
 
 } // namespace
@@ -78,6 +95,7 @@ int main(int argc, char** argv) {
     kelpo::Program program;
     kelpo::RealPlatform platform;
     program.platform = platform.Get();
+    InstallStopHook(program);
 
     kelpo::Startup startup(program);
     if (!startup.Main(folder))

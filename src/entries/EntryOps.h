@@ -20,20 +20,22 @@ struct EntryPlace {
 
 enum class NoteFile { Erase, Keep };
 
-// Erases the entry at `at`: its names record becomes blank and white, its URL record
-// blank, and its page and hide files (and its note file, unless kept) are removed. Every
-// store is tried even after one failed; false when any could not be changed.
+// Erases the entry at `at`: its names record becomes blank and white (first: when that
+// fails the entry stays whole and nothing else is touched), its URL record blank, and its
+// page and hide files (and its note file, unless kept) are removed. After the names
+// record every store is tried even when one fails; false when any could not be changed.
 bool EraseEntry(Program& program, const EntryPlace& at, NoteFile note = NoteFile::Erase);
 
-// Copies the entry at `from` to `to`: the names record (name and colour), the URL record
-// byte for byte, and the page, note and hide files (a missing one arrives as an empty
-// file, and is left behind empty at the source). What `to` held before is replaced. False
-// when anything could not be read or written; `to` may then be incomplete, `from` is
-// untouched.
+// Copies the entry at `from` to `to`: the URL record byte for byte, the page, note and
+// hide files (a missing one arrives as an empty file, and is left behind empty at the
+// source), each read back and compared, and last the names record (name and colour), so
+// that the target shows nothing until every store is in place. What `to` held before is
+// replaced. False when anything could not be read, written or read back; `to` then shows
+// no name, and `from` is untouched.
 bool CopyEntry(Program& program, const EntryPlace& from, const EntryPlace& to);
 
-// Copies, then erases the source, only when the copy fully succeeded: an entry is never
-// lost. Moving an entry onto itself does nothing and succeeds.
+// Copies, then erases the source, only when the copy fully succeeded and read back as
+// the source: an entry is never lost. Moving an entry onto itself does nothing and succeeds.
 bool MoveEntry(Program& program, const EntryPlace& from, const EntryPlace& to);
 
 } // namespace kelpo

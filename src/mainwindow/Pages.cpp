@@ -7,6 +7,7 @@
 #include "insertion/OpenEntry.h"
 #include "mainwindow/AboutForm.h"
 #include "mainwindow/ForegroundTracker.h"
+#include "mainwindow/LibNames.h"
 #include "mainwindow/NotesForm.h"
 #include "mainwindow/Options.h"
 #include "mainwindow/PagesHelp.h"
@@ -192,14 +193,14 @@ void Pages::BuildWindow() {
         Watch(button, Control::Library, k);
         libraryBtn_[k] = button;
     }
-    libNames_ = new QLineEdit(libraryFrame_);
-    libNames_->setObjectName("LibNames");
-    libNames_->setMaxLength(13);
+    libNames_ = new LibNames(libraryFrame_);
     libNames_->setGeometry(libraryBtn_[0]->geometry());
     libNames_->hide();
+    connect(libNames_, &LibNames::storeRequested, this, &Pages::LibNames_Store);
 
     BuildPanels();
     BuildBar();
+    BuildDrag();
 
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName("mnuPopup");
@@ -673,10 +674,15 @@ bool Pages::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     const auto [control, index] = found.value();
     const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::MouseMove)
         return QWidget::eventFilter(watched, event);
 
     auto* mouse = static_cast<QMouseEvent*>(event);
+    if (DragEvent(control, index, mouse))
+        return true;
+    if (type == QEvent::MouseMove)
+        return QWidget::eventFilter(watched, event);
     auto* widget = static_cast<QWidget*>(watched);
     const auto [button, shift, x, y] = MouseArgsOf(*mouse, this);
     const QPoint at = mouse->position().toPoint();
@@ -688,15 +694,18 @@ bool Pages::eventFilter(QObject* watched, QEvent* event) {
         // Any button switches, on the press; Qt's own toggling is not wanted.
         if (press)
             LibraryBtn_MouseDown(index, button, shift, x, y);
+        else if (inside)
+            LibraryBtn_MouseUp(index, button, shift, x, y);
         return true;
     case Control::Name:
         if (press) {
-            downX_ = x;
-            downY_ = y;
+            Pagenames_MouseDown(index, button, shift, x, y);
         } else if (inside) {
             Pagenames_MouseUp(index, button, shift, x, y);
         }
         return true;
+    case Control::HidesTrash:
+        return false;
     case Control::Edit:
     case Control::Option:
     case Control::Upgrade:

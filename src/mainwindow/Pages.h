@@ -1,6 +1,7 @@
 #pragma once
 // The main window: library buttons, the 50 name slots, notes and quick help.
 #include "core/Constants.h"
+#include "mainwindow/NameDrag.h"
 #include "mainwindow/Search.h"
 
 #include <QHash>
@@ -24,6 +25,7 @@ struct Program;
 class ForegroundTracker;
 class Holdfocus;
 class MouseEnterTracker;
+class LibNames;
 class TrayController;
 
 // The layout, in twips.
@@ -99,6 +101,20 @@ public:
 
     MouseEnterTracker* Mouser() const { return mouser_; }
 
+    // Rearranging by drag and drop (PagesDrag.cpp). A source or target is a name slot,
+    // a library button or the trash, as NameDrag names them.
+    using Place = NameDrag::Place;
+    void Pagenames_MouseDown(int index, int button, int shift, float x, float y);
+    void Pagenames_DragDrop(int index, Place source);
+    void LibraryBtn_DragOver(int index, Place source);
+    void Trashlabel_DragOver(Place source);
+    void Trashlabel_DragDrop(Place source);
+    void LibraryBtn_DragDrop(int index, Place source);
+    // The right button opens the name editor over the button.
+    void LibraryBtn_MouseUp(int index, int button, int shift, float x, float y);
+    // Stores the name in the editor as the name of the library being named.
+    void LibNames_Store();
+
     // The label of slot 0-50 (windows placed beside a name need its place).
     QWidget* NameLabel(int slot) const;
     QMenu* PopupMenu() const { return mnuPopup_; }
@@ -117,7 +133,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class Control { Name, Edit, Library, Option, Upgrade, Minimize };
+    enum class Control { Name, Edit, Library, Option, Upgrade, Minimize, HidesTrash };
 
     void BuildWindow();
     void BuildPanels();
@@ -132,6 +148,15 @@ private:
     void EndProgram();
     // Takes a moved window's place into the settings; true when it changed.
     bool TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left);
+    void BuildDrag();
+    // The drag's share of the mouse events on the names and library buttons; true when
+    // the event belongs to a drag.
+    bool DragEvent(Control control, int index, QMouseEvent* mouse);
+    Place PlaceAt(const QPoint& global) const;
+    void DragBegan(Place source, int button);
+    void DragOver(Place source, Place place);
+    void Dropped(Place source, Place target, int button);
+    void ShowNotices(const QStringList& notices);
 
     Program& program_;
     FirstLetterSearch search_;
@@ -142,7 +167,12 @@ private:
     std::array<QPushButton*, VisibleSlotCount> useBtn_{};
     std::array<QPushButton*, LibraryCount> libraryBtn_{};
     QFrame* libraryFrame_ = nullptr;
-    QLineEdit* libNames_ = nullptr;
+    LibNames* libNames_ = nullptr;
+    int namingLibrary_ = -1;
+    NameDrag drag_;
+    int dragLibrary_ = 0; // the library a dragged name came from
+    QString dragFolder_;  // and its folder
+    QLabel* dragOutline_ = nullptr;
     QLabel* pointer_ = nullptr;
     Holdfocus* holdfocus_ = nullptr;
     QFrame* notesFrame_ = nullptr;

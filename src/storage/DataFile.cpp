@@ -133,6 +133,28 @@ bool ReplaceWholeFile(const QString& path, const QByteArray& bytes) {
     return true;
 }
 
+bool ReadWholeFile(const QString& path, QByteArray* bytes) {
+    DataFile file(path);
+    if (!file.IsOpen())
+        return false;
+    const qint64 length = file.Length();
+    *bytes = file.ReadAt(0, length);
+    return bytes->size() == length;
+}
+
+bool RemoveDataFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isDir())
+        return false; // a folder where a file should be is never ours to remove
+    // Opened first, as every data file is, so that a read-only file becomes removable.
+    if (!info.isSymLink()) {
+        DataFile touch(path);
+    }
+    return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
 QByteArray PadRight(const QByteArray& text, int width) {
     if (text.size() >= width)
         return text;

@@ -46,6 +46,12 @@ QByteArray ReadWholeFile(const QString& path);
 // empty file. False, with the old file untouched, when anything fails.
 bool ReplaceWholeFile(const QString& path, const QByteArray& bytes);
 
+// The whole content of `path` through DataFile (created empty when missing); false when
+// it cannot be read whole.
+bool ReadWholeFile(const QString& path, QByteArray* bytes);
+// Removes `path`, read-only or not; a file that was not there counts as removed.
+bool RemoveDataFile(const QString& path);
+
 // `text` padded on the right with blanks to `width` bytes (never cut).
 QByteArray PadRight(const QByteArray& text, int width);
 

@@ -59,6 +59,10 @@ struct Program {
     // hears of it once; the program then goes on with what it has in memory.
     std::function<void(const QString& path)> onWriteFailed;
     bool writeFailureReported = false;
+
+    // Test hook: asked before every file step of an operation that moves or erases entries
+    // or libraries (see FileSteps.h); false makes that step fail. Unset in normal runs.
+    std::function<bool(const QString& operation, int step)> fileStepHook;
 };
 
 // Reports a failed write through `onWriteFailed`, once per run.

@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
             Print("Pages", &pages, button, button->objectName());
     for (const char* name : {"NotesText", "HelpFrame"})
         Print("Pages", &pages, pages.findChild<QWidget*>(name), QString::fromLatin1(name));
+    Print("Pages", &pages, pages.findChild<QWidget*>("TrashFrame"), "Trashlabel");
 
     DoIt doIt(program);
     doIt.setAttribute(Qt::WA_DontShowOnScreen);
