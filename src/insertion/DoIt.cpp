@@ -3,6 +3,7 @@
 #include "insertion/AutoInsert.h"
 #include "insertion/BrowserLaunch.h"
 #include "insertion/InsertionHelp.h"
+#include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
 #include "storage/Program.h"
 #include "widgets/ClipRow.h"
@@ -268,6 +269,13 @@ void DoIt::UsePageBtn_MouseUp() {
 void DoIt::MinimizeBtn2_MouseUp() {
     FocusHoldfocus();
     showMinimized();
+    // A task bar may not list this window, or there may be none at all: the tray icon is
+    // its way back (a left click on it restores this window first).
+    TrayIcon* tray = program_.platform.tray;
+    if (tray && tray->IsAvailable()) {
+        tray->Show();
+        trayIsOurs_ = tray->IsVisible();
+    }
 }
 
 void DoIt::MinimizeProgram() {
@@ -365,6 +373,12 @@ void DoIt::changeEvent(QEvent* event) {
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     const bool restored =
         (change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized);
+    if (restored && trayIsOurs_) {
+        // Back by whatever means: the icon that stood for it goes.
+        trayIsOurs_ = false;
+        if (program_.platform.tray)
+            program_.platform.tray->Hide();
+    }
     ScheduleResizeRule(restored);
 }
 

@@ -90,6 +90,8 @@ private:
     bool sending_ = false;
     bool resizeRulePending_ = false;
     bool focusPending_ = false;
+    // The tray icon is up as this window's way back (see MinimizeBtn2_MouseUp).
+    bool trayIsOurs_ = false;
 
     std::array<ClipRow*, ClipCount> names_{};
     std::array<QCheckBox*, ClipCount> hideOption_{};

@@ -102,8 +102,18 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
 
     if (TrayIcon* tray = program_.platform.tray) {
         tray->onLeftClick = [this] {
+            if (mnuPopup_->isVisible())
+                return;
+            // The insertion window put away by "Minimize This" comes back first: the icon
+            // is its only way back where no task bar lists it.
+            if (QWidget* doIt = insertionWindow_.data();
+                doIt && doIt->isVisible() && doIt->isMinimized()) {
+                doIt->showNormal();
+                program_.platform.tray->Hide();
+                return;
+            }
             // Only a window that is away (in the tray or minimised) comes back this way.
-            if ((isVisible() && !isMinimized()) || mnuPopup_->isVisible())
+            if (isVisible() && !isMinimized())
                 return;
             RestoreFromTray();
         };

@@ -190,6 +190,26 @@ private slots:
         QVERIFY(f.pages->isVisible() && f.pages->isMinimized() && !tray.visible);
     }
 
+    void minimizeThisLeavesTheTrayIconAsTheInsertionWindowsWayBack() {
+        Fixture f;
+        f.Start();
+        DoIt doIt(f.p);
+        f.pages->SetInsertionWindow(&doIt);
+        FakeTrayIcon& tray = f.t.fakes.tray;
+        f.pages->hide();
+        doIt.show();
+        doIt.MinimizeBtn2_MouseUp();
+        QVERIFY(doIt.isMinimized() && tray.visible);
+        // A left click brings the insertion window back, not the main window.
+        tray.onLeftClick();
+        QVERIFY(doIt.isVisible() && !doIt.isMinimized() && !f.pages->isVisible());
+        QVERIFY(!tray.visible);
+        // Restored some other way (a task bar), the icon goes all the same.
+        doIt.MinimizeBtn2_MouseUp();
+        doIt.showNormal();
+        QVERIFY(!tray.visible);
+    }
+
     void optionsSaveEachChoiceAtOnce() {
         Fixture f;
         f.Start();
