@@ -19,15 +19,15 @@ QString HelpPagePath() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/tutorial/1.htm");
 }
 
-QString HelpPageAddress(const QString& programFolder) {
-    const QString path = programFolder + QStringLiteral("/tutorial/1.htm");
+QString HelpPageAddress(const QString& programFolder, const QString& page) {
+    const QString path = programFolder + QStringLiteral("/tutorial/") + page;
     if (!QFileInfo(path).isFile())
         return {};
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
-void ShowHelpPage(Program& program) {
-    const QString address = HelpPageAddress(QCoreApplication::applicationDirPath());
+void ShowHelpPage(Program& program, const QString& page) {
+    const QString address = HelpPageAddress(QCoreApplication::applicationDirPath(), page);
     if (program.platform.browser && !address.isEmpty())
         program.platform.browser->Open(address);
 }

@@ -60,6 +60,7 @@ public:
     void MinimizeBtn2_MouseUp();
     void MinimizeBtn_MouseUp();
     void EditBtn_MouseUp();
+    void HelpBtn_MouseUp();
     void UseScroll_Change(int value);
     void Holdfocus_GotFocus();
 
@@ -109,6 +110,7 @@ private:
     ReleaseButton* rightBtn_ = nullptr;
     ReleaseButton* clickBtn_ = nullptr;
     ReleaseButton* minimizeBtn_ = nullptr;
+    ReleaseButton* helpBtn_ = nullptr;
     QFrame* helpFrame_ = nullptr;
     QLabel* helpLabel_ = nullptr;
 };
