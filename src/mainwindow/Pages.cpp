@@ -12,6 +12,7 @@
 #include "storage/Program.h"
 #include "storage/Settings.h"
 #include "widgets/Colors.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/Holdfocus.h"
 #include "widgets/MouseArgs.h"
 #include "widgets/Twips.h"
@@ -30,6 +31,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -165,7 +167,8 @@ void Pages::BuildWindow() {
     holdfocus_ = new Holdfocus(this);
 
     for (int i = 0; i < SlotCount; ++i) {
-        auto* label = new QLabel(this);
+        // A name longer than its slot ends in "…" and shows whole as a tooltip.
+        auto* label = new ElidedLabel(this);
         label->setObjectName(QStringLiteral("Pagenames_%1").arg(i));
         label->setProperty("index", i);
         label->setTextFormat(Qt::PlainText);
@@ -379,7 +382,13 @@ void Pages::RefreshNames() {
 void Pages::RefreshLibraryNames() {
     for (int k = 0; k < LibraryCount; ++k) {
         const QString& name = program_.LibraryNames[k];
-        libraryBtn_[k]->setText(PlainCaption(name));
+        // A name wider than its button ends in "…" and shows whole as a tooltip.
+        QPushButton* button = libraryBtn_[k];
+        const int room = button->width() -
+                         2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const QString shown = button->fontMetrics().elidedText(name, Qt::ElideRight, room);
+        button->setText(PlainCaption(shown));
+        button->setToolTip(shown == name ? QString() : name);
         libraryBtn_[k]->setAccessibleName(name.isEmpty() ? QStringLiteral("Unnamed library")
                                                          : name);
     }
@@ -423,11 +432,20 @@ void Pages::ApplyQuickHelpState() {
 }
 
 void Pages::PlacePointer(int slot) {
+    HidePointer();
     const QRect name = pagenames_[slot]->geometry();
     pointer_->move(name.right() + 1 - pointer_->width(),
                    name.top() - TwipsToPixels(program_.PressOffset, this));
     pointer_->show();
     pointer_->raise();
+    // The mark lies over the name's right end: the name ends before it.
+    pagenames_[slot]->SetRightReserve(name.right() + 1 - pointer_->x());
+}
+
+void Pages::HidePointer() {
+    pointer_->hide();
+    for (ElidedLabel* label : pagenames_)
+        label->SetRightReserve(0);
 }
 
 // ---- Handlers ----
@@ -438,7 +456,7 @@ void Pages::LibraryBtn_MouseDown(int index, int button, int shift, float x, floa
     if (index < 0 || index >= LibraryCount)
         return;
     FixColor();
-    pointer_->hide();
+    HidePointer();
     program_.settings.Library = static_cast<std::int16_t>(index);
     SaveSettings(program_);
     RefreshLibraryButtons();

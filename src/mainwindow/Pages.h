@@ -21,6 +21,7 @@ class QTimer;
 namespace kelpo {
 
 struct Program;
+class ElidedLabel;
 class Holdfocus;
 
 // The layout, in twips.
@@ -119,6 +120,7 @@ private:
     void ShowSlotColors(int slot);
     void ShowSearchHighlight(int slot);
     void PlacePointer(int slot);
+    void HidePointer();
     bool UseTray() const;
     void GoToTray();
     void EndProgram();
@@ -134,7 +136,7 @@ private:
     float downX_ = 0;
     float downY_ = 0;
 
-    std::array<QLabel*, SlotCount> pagenames_{};
+    std::array<ElidedLabel*, SlotCount> pagenames_{};
     std::array<QPushButton*, VisibleSlotCount> useBtn_{};
     std::array<QPushButton*, LibraryCount> libraryBtn_{};
     QFrame* libraryFrame_ = nullptr;

@@ -6,17 +6,20 @@
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
 #include "storage/Settings.h"
+#include "widgets/ElidedLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -121,6 +124,44 @@ private slots:
         f.pages->findChild<QLineEdit*>("LibNames")->show();
         f.pages->Form_KeyPress('b');
         QCOMPARE(f.pages->SearchSlot(), -1);
+    }
+
+    void longNamesEndInAnEllipsisShowWholeAsTooltipAndClearTheMark() {
+        Fixture f;
+        const QString name = "Westminster Building Society 1"; // 30, the most a name holds
+        f.Name(3, name);
+        f.Name(4, "Bob");
+        f.Start();
+        // The same for a library name wider than its button.
+        const QString library = "MMMMMMMMMMMMM"; // 13, the most a library name holds
+        f.p.LibraryNames[1] = library;
+        f.pages->RefreshLibraryNames();
+        QVERIFY(f.Library(1)->fontMetrics().horizontalAdvance(library) > f.Library(1)->width());
+        QVERIFY(f.Library(1)->text().endsWith(QChar(0x2026)));
+        QCOMPARE(f.Library(1)->toolTip(), library);
+        QCOMPARE(f.Library(0)->toolTip(), QString());
+        auto* label = qobject_cast<ElidedLabel*>(f.Name(3));
+        QVERIFY(label && label->fontMetrics().horizontalAdvance(name) > label->width());
+        auto tip = [](QWidget* widget) {
+            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tip(f.Name(4)), QString()); // a name that fits has none
+        QCOMPARE(label->text(), name);
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        QCOMPARE(tip(label), name);
+        // The mark beside the clicked name lies over its right end: the name ends before it.
+        const int wholeRoom = label->ShownTextRight();
+        f.pages->Pagenames_MouseUp(3, 2, 0, 0, 0);
+        auto* pointer = f.pages->findChild<QLabel*>("Pointer");
+        QVERIFY(pointer->isVisible());
+        QVERIFY(label->mapTo(f.pages.get(), QPoint(label->ShownTextRight(), 0)).x() <=
+                pointer->x());
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        // A library switch takes the mark away, and the name gets its whole room back.
+        f.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        QCOMPARE(label->ShownTextRight(), wholeRoom);
     }
 
     void tickKeepsTheInsertionWindowOnTopAndStoresItsMoves() {
