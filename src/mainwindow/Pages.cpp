@@ -90,6 +90,8 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildWindow();
+    // The window opens with nothing focused that Space or Enter would press.
+    FocusHoldfocus();
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
@@ -183,7 +185,9 @@ void Pages::BuildWindow() {
             auto* edit = new QPushButton(QStringLiteral("Edit"), this);
             edit->setObjectName(QStringLiteral("UseBtn_%1").arg(i));
             edit->setProperty("index", i);
-            edit->setFocusPolicy(Qt::NoFocus);
+            // Reached with Tab, never focused by a click: a focus frame only ever marks
+            // where the keyboard is.
+            edit->setFocusPolicy(Qt::TabFocus);
             edit->setGeometry(
                 TwipsRect(left + L::EditOffset, top, L::EditWidth, L::NameHeight, this));
             edit->setAccessibleDescription(QStringLiteral("Edit entry %1").arg(i + 1));
@@ -218,7 +222,7 @@ void Pages::BuildWindow() {
         button->setObjectName(QStringLiteral("LibraryBtn_%1").arg(k));
         button->setProperty("index", k);
         button->setCheckable(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(
             TwipsRect(0, k * L::LibraryPitch, L::LibraryWidth, L::LibraryHeight, this));
         button->setAccessibleDescription(QStringLiteral("Library %1").arg(k + 1));
@@ -295,7 +299,7 @@ void Pages::BuildPanels() {
     helpLayout->addWidget(helpLabel_[1]);
     minimizeBtn_ = new QCheckBox(QStringLiteral("Minimize"), helpFrame_);
     minimizeBtn_->setObjectName("MinimizeBtn");
-    minimizeBtn_->setFocusPolicy(Qt::NoFocus);
+    minimizeBtn_->setFocusPolicy(Qt::TabFocus);
     helpLayout->addWidget(minimizeBtn_);
     helpLayout->addStretch(1);
     connect(minimizeBtn_, &QCheckBox::clicked, this, [this] { MinimizeBtn_MouseUp(1, 0, 0, 0); });
@@ -333,7 +337,7 @@ void Pages::BuildBar() {
     auto make = [&](const char* name, const QString& caption, int n) {
         auto* button = new QPushButton(caption, picture2_);
         button->setObjectName(name);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(TwipsRect(L::PanelLeft + n * (L::BarButtonWidth + gap), top,
                                       L::BarButtonWidth, L::BarButtonHeight, this));
         return button;

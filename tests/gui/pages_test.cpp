@@ -1,7 +1,9 @@
 // The main window with the fake platform: what it shows from the files, the clicks and
 // keys on it, its one-second tick, the tray and the Options window.
+#include "TabChain.h"
 #include "TestProgram.h"
 #include "insertion/DoIt.h"
+#include "mainwindow/AboutForm.h"
 #include "mainwindow/Options.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
@@ -162,6 +164,59 @@ private slots:
         // A library switch takes the mark away, and the name gets its whole room back.
         f.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
         QCOMPARE(label->ShownTextRight(), wholeRoom);
+    }
+
+    void everyButtonIsATabStopWithAFocusMarkAndTheKeysStillWork() {
+        Fixture f;
+        f.p.settings.QuickHelpOff = 1; // the Minimize box shows
+        f.Name(3, "Bob");
+        f.Start();
+        QStringList expected;
+        for (int i = 0; i < VisibleSlotCount; ++i)
+            expected << QStringLiteral("UseBtn_%1").arg(i);
+        for (int k = 0; k < LibraryCount; ++k)
+            expected << QStringLiteral("LibraryBtn_%1").arg(k);
+        expected << "MinimizeBtn"
+                 << "OptionBtn"
+                 << "UpgradeBtn"
+                 << "Command1";
+        // It opens with no button focused (Space presses nothing), and Tab starts at the
+        // first Edit button.
+        auto* holdfocus = f.pages->findChild<QWidget*>("Holdfocus");
+        f.pages->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.pages.get()));
+        QCOMPARE(QApplication::focusWidget(), holdfocus);
+        QCOMPARE(TabChain(f.pages.get(), holdfocus), expected);
+
+        // A button reached with Tab keeps the focus through its own action (a library
+        // switch here), so Tab goes on from it; the focus holder does not take it away.
+        QPushButton* library = f.Library(2);
+        library->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(library, Qt::Key_Space);
+        QCOMPARE(f.Saved().Library, qint16(2));
+        QCOMPARE(QApplication::focusWidget(), library);
+        f.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        // First-letter search, Enter and Esc still work with a button focused.
+        QTest::keyClick(library, Qt::Key_B);
+        QCOMPARE(f.pages->SearchSlot(), 3);
+        QTest::keyClick(library, Qt::Key_Return);
+        QCOMPARE(f.p.settings.LastSlot, qint16(3));
+        QTest::keyClick(library, Qt::Key_Escape);
+        QVERIFY(f.pages->isMinimized());
+    }
+
+    void optionsAndAboutHaveNoInvisibleTabStops() {
+        Fixture f;
+        f.Start();
+        Options options(f.p, f.pages.get());
+        options.show();
+        QCOMPARE(TabChain(&options, options.findChild<QWidget*>("CloseBtn")).join(' '),
+                 QString("HelpOption_0 MinimizeOption_0 CloseBtn"));
+        options.close();
+        AboutForm about(f.p, f.pages.get());
+        about.show();
+        QCOMPARE(TabChain(&about, about.findChild<QWidget*>("OKButton")).join(' '),
+                 QString("OKButton"));
     }
 
     void tickKeepsTheInsertionWindowOnTopAndStoresItsMoves() {

@@ -2,6 +2,7 @@
 // way out leaving CurrentPassword as it was or empty, and "Delete Page" leaving exactly
 // the files it should.
 #include "ModalDriver.h"
+#include "TabChain.h"
 #include "TestProgram.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
@@ -67,6 +68,20 @@ private slots:
         QTest::keyRelease(text1, Qt::Key_Enter);
         QCOMPARE(prompt.result(), int(QDialog::Accepted));
         QCOMPARE(t.program.CurrentPassword, QString("Secret"));
+    }
+
+    void bothWindowsAreWorkedWithTabAlone() {
+        TestProgram t;
+        t.program.CurrentPassword = "pw";
+        GetPassword prompt(t.program);
+        prompt.show();
+        QCOMPARE(TabChain(&prompt, prompt.Text1()).join(' '),
+                 QString("OKBtn CancelBtn ForgotBtn Text1"));
+        prompt.hide();
+        Delform forgot(t.program);
+        forgot.show();
+        QCOMPARE(TabChain(&forgot, forgot.findChild<QWidget*>("CancelBtn")).join(' '),
+                 QString("DelBtn CancelBtn"));
     }
 
     // Cancel, Esc, or "Forgot Password" then Cancel there, after a wrong try.
