@@ -4,30 +4,43 @@
 #include "storage/Program.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace kelpo {
 
-void LaunchBrowser(Program& program) {
-    // No browser on this system: nothing happens, as with any failure here.
-    if (program.platform.browser && !program.CurrentUrl.isEmpty())
-        program.platform.browser->Open(program.CurrentUrl);
+bool LaunchBrowser(Program& program) {
+    // No browser on this system: nothing starts, and the caller goes on without it.
+    return program.platform.browser && !program.CurrentUrl.isEmpty() &&
+           program.platform.browser->Open(program.CurrentUrl);
 }
 
-QString HelpPagePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tutorial/1.htm");
+QStringList HelpPageFolders(const QString& programFolder, const QStringList& dataFolders) {
+    QStringList folders{programFolder + QStringLiteral("/tutorial"),
+                        programFolder + QStringLiteral("/../share/kelpo/tutorial")};
+    for (const QString& data : dataFolders)
+        folders.append(data + QStringLiteral("/kelpo/tutorial"));
+    for (QString& folder : folders)
+        folder = QDir::cleanPath(folder);
+    return folders;
 }
 
-QString HelpPageAddress(const QString& programFolder, const QString& page) {
-    const QString path = programFolder + QStringLiteral("/tutorial/") + page;
-    if (!QFileInfo(path).isFile())
-        return {};
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders,
+                     const QString& page) {
+    for (const QString& folder : HelpPageFolders(programFolder, dataFolders)) {
+        const QFileInfo file(folder + QStringLiteral("/") + page);
+        if (file.isFile())
+            return QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    }
+    return {};
 }
 
 void ShowHelpPage(Program& program, const QString& page) {
-    const QString address = HelpPageAddress(QCoreApplication::applicationDirPath(), page);
+    const QString address =
+        FindHelpPage(QCoreApplication::applicationDirPath(),
+                     QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation), page);
     if (program.platform.browser && !address.isEmpty())
         program.platform.browser->Open(address);
 }

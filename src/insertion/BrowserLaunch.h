@@ -1,23 +1,28 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 namespace kelpo {
 
 struct Program;
 
-// Starts the default browser on CurrentUrl.
-void LaunchBrowser(Program& program);
+// Starts the default browser on CurrentUrl. True when a start is under way; false when
+// there is no address, no browser service, or the browser refused it.
+bool LaunchBrowser(Program& program);
 
-// Opens help page `page` of "tutorial" beside the program (the first, "1.htm", unless
-// said) in the browser. CurrentUrl stays as it is. A missing help page opens nothing.
+// Opens help page `page` ("1.htm", the first, unless said) in the browser, wherever
+// FindHelpPage finds it. CurrentUrl stays as it is. A missing help page opens nothing.
 void ShowHelpPage(Program& program, const QString& page = QStringLiteral("1.htm"));
 
-// Where the first help page lives: "tutorial/1.htm" in the program's own folder.
-QString HelpPagePath();
+// The folders that may hold the help pages, in the order they are tried: beside the
+// program (a build tree or a portable copy), the data folder of an installation whose
+// program is in "bin" ("../share/kelpo/tutorial"), then "kelpo/tutorial" under each
+// of the system's data folders (`dataFolders`, most important first).
+QStringList HelpPageFolders(const QString& programFolder, const QStringList& dataFolders);
 
-// The address of the help page "tutorial/<page>" under `programFolder` as the browser
-// takes it (file://, blanks and other characters encoded); empty when it is missing.
-QString HelpPageAddress(const QString& programFolder,
-                        const QString& page = QStringLiteral("1.htm"));
+// The address of the first help page `page` in those folders as the browser takes it
+// (file://, blanks and other characters encoded); empty when there is none.
+QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders,
+                     const QString& page = QStringLiteral("1.htm"));
 
 } // namespace kelpo

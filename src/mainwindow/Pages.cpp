@@ -5,9 +5,10 @@
 #include "insertion/DoIt.h"
 #include "insertion/OpenEntry.h"
 #include "mainwindow/AboutForm.h"
+#include "mainwindow/ForegroundTracker.h"
 #include "mainwindow/Notes.h"
 #include "mainwindow/Options.h"
-#include "platform/TrayIcon.h"
+#include "mainwindow/TrayController.h"
 #include "storage/Names.h"
 #include "storage/Program.h"
 #include "storage/Settings.h"
@@ -20,9 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,7 +33,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace kelpo {
 
@@ -99,37 +97,8 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     connect(timer1_, &QTimer::timeout, this, &Pages::Timer1_Timer);
     timer1_->start();
 
-    // Follow the foreground window as it changes, not only once a second.
-    if (program_.platform.windows)
-        program_.platform.windows->SetForegroundChangedHandler(
-            [this](WindowId window) { NoteForeground(window); });
-
-    if (TrayIcon* tray = program_.platform.tray) {
-        tray->onLeftClick = [this] {
-            if (mnuPopup_->isVisible())
-                return;
-            // The insertion window put away by "Minimize This" comes back first: the icon
-            // is its only way back where no task bar lists it.
-            if (QWidget* doIt = insertionWindow_.data();
-                doIt && doIt->isVisible() && doIt->isMinimized()) {
-                doIt->showNormal();
-                program_.platform.tray->Hide();
-                return;
-            }
-            // Only a window that is away (in the tray or minimised) comes back this way.
-            if (isVisible() && !isMinimized())
-                return;
-            RestoreFromTray();
-        };
-        tray->onRightClick = [this] {
-            if ((isVisible() && !isMinimized()) || mnuPopup_->isVisible())
-                return;
-            mnuPopup_->popup(QCursor::pos());
-        };
-        tray->onAvailable = [this] { TrayAppeared(); };
-        tray->onLost = [this] { TrayLost(); };
-        tray->IsAvailable(); // starts the tray's watch for a tray host
-    }
+    tracker_ = std::make_unique<ForegroundTracker>(program_);
+    tray_ = std::make_unique<TrayController>(program_, *this, *mnuPopup_);
 
     RefreshLibraryNames();
     RefreshLibraryButtons();
@@ -137,17 +106,7 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     ApplyQuickHelpState();
 }
 
-Pages::~Pages() {
-    if (program_.platform.windows)
-        program_.platform.windows->SetForegroundChangedHandler({});
-    if (TrayIcon* tray = program_.platform.tray) {
-        tray->Hide();
-        tray->onLeftClick = nullptr;
-        tray->onRightClick = nullptr;
-        tray->onAvailable = nullptr;
-        tray->onLost = nullptr;
-    }
-}
+Pages::~Pages() = default;
 
 void Pages::PauseTimer(bool paused) {
     if (paused)
@@ -158,6 +117,7 @@ void Pages::PauseTimer(bool paused) {
 
 void Pages::SetInsertionWindow(QWidget* window) {
     insertionWindow_ = window;
+    tray_->SetInsertionWindow(window);
 }
 
 void Pages::BuildWindow() {
@@ -587,8 +547,7 @@ void Pages::MinimizeBtn_MouseUp(int button, int shift, float x, float y) {
 }
 
 void Pages::MnuClose_Click() {
-    if (program_.platform.tray)
-        program_.platform.tray->Hide();
+    tray_->HideIcon();
     program_.CloseRequested = true;
 }
 
@@ -596,53 +555,15 @@ void Pages::MnuCloseMenu_Click() {
     mnuPopup_->hide();
 }
 
-// ---- Minimising and the tray ----
-
-bool Pages::UseTray() const {
-    TrayIcon* tray = program_.platform.tray;
-    return program_.settings.MinimizeToTray == 1 && tray && tray->IsAvailable();
-}
+// ---- Minimising, closing and the tick ----
 
 void Pages::Minimize() {
     FixColor();
-    if (UseTray())
-        GoToTray();
-    else
-        showMinimized();
-}
-
-void Pages::GoToTray() {
-    TrayIcon* tray = program_.platform.tray;
-    tray->Show();
-    if (!tray->IsVisible()) {
-        // No icon after all: the task bar is the only way back.
-        showMinimized();
-        return;
-    }
-    hide();
+    tray_->Minimize();
 }
 
 void Pages::RestoreFromTray() {
-    showNormal();
-    raise();
-    activateWindow();
-    if (program_.platform.tray)
-        program_.platform.tray->Hide();
-}
-
-void Pages::TrayAppeared() {
-    // Minimised to the task bar only for want of a tray: move there now.
-    if (isVisible() && isMinimized() && UseTray())
-        GoToTray();
-}
-
-void Pages::TrayLost() {
-    // The icon went with the tray: a window hidden in it would have no way back.
-    TrayIcon* tray = program_.platform.tray;
-    if (!isVisible() && tray && tray->IsVisible()) {
-        tray->Hide();
-        showMinimized();
-    }
+    tray_->Restore();
 }
 
 void Pages::changeEvent(QEvent* event) {
@@ -650,26 +571,13 @@ void Pages::changeEvent(QEvent* event) {
     if (event->type() != QEvent::WindowStateChange)
         return;
     FixColor();
-    if (isMinimized()) {
-        // Minimised by the window manager's button: go on to the tray when so chosen.
-        // Hiding from inside the state change upsets some window managers; do it next.
-        if (UseTray())
-            QTimer::singleShot(0, this, [this] {
-                if (isVisible() && isMinimized() && UseTray())
-                    GoToTray();
-            });
-    } else if (program_.platform.tray && program_.platform.tray->IsVisible()) {
-        program_.platform.tray->Hide();
-    }
+    tray_->WindowStateChanged();
 }
 
 void Pages::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ApplyQuickHelpState();
-    // Shown by any means (a second start, the insertion window): the icon goes.
-    TrayIcon* tray = program_.platform.tray;
-    if (!isMinimized() && tray && tray->IsVisible())
-        tray->Hide();
+    tray_->WindowShown();
 }
 
 void Pages::closeEvent(QCloseEvent* event) {
@@ -684,14 +592,11 @@ void Pages::closeEvent(QCloseEvent* event) {
 }
 
 void Pages::EndProgram() {
-    if (program_.platform.tray)
-        program_.platform.tray->Hide();
+    tray_->HideIcon();
     // Every change is on disk already; nothing to save. exit() also ends the event loop
     // of a dialog that may be open.
     QCoreApplication::exit(0);
 }
-
-// ---- The one-second tick ----
 
 bool Pages::TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left) {
     if (!window->isVisible() || window->isMinimized() || window->isMaximized())
@@ -720,25 +625,7 @@ void Pages::Timer1_Timer() {
     }
     if (moved)
         SaveSettings(program_);
-    if (program_.platform.windows)
-        NoteForeground(program_.platform.windows->ForegroundWindow());
-}
-
-void Pages::NoteForeground(WindowId window) {
-    // Keep the last foreign window: no window at all (a moment between two) is no target.
-    if (window == 0 || IsOwnWindow(window))
-        return;
-    program_.TargetWindow = window;
-}
-
-bool Pages::IsOwnWindow(WindowId window) const {
-    for (QWindow* own : QGuiApplication::allWindows())
-        if (own->handle() && own->winId() == window)
-            return true;
-    for (QWidget* own : QApplication::topLevelWidgets())
-        if (own->internalWinId() == window)
-            return true;
-    return false;
+    tracker_->Poll();
 }
 
 // ---- Events ----

@@ -2,13 +2,13 @@
 // The main window: library buttons, the 50 name slots, notes and quick help.
 #include "core/Constants.h"
 #include "mainwindow/Search.h"
-#include "platform/WindowSystem.h"
 
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -22,7 +22,9 @@ namespace kelpo {
 
 struct Program;
 class ElidedLabel;
+class ForegroundTracker;
 class Holdfocus;
+class TrayController;
 
 // The layout, in twips.
 namespace PagesLayout {
@@ -121,15 +123,9 @@ private:
     void ShowSearchHighlight(int slot);
     void PlacePointer(int slot);
     void HidePointer();
-    bool UseTray() const;
-    void GoToTray();
     void EndProgram();
     // Takes a moved window's place into the settings; true when it changed.
     bool TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left);
-    void NoteForeground(WindowId window);
-    bool IsOwnWindow(WindowId window) const;
-    void TrayAppeared();
-    void TrayLost();
 
     Program& program_;
     FirstLetterSearch search_;
@@ -157,6 +153,8 @@ private:
     QTimer* timer1_ = nullptr;
     QHash<QObject*, std::pair<Control, int>> controls_;
     QPointer<QWidget> insertionWindow_;
+    std::unique_ptr<ForegroundTracker> tracker_;
+    std::unique_ptr<TrayController> tray_;
 };
 
 } // namespace kelpo

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start-up with the real program under a private X server (run by run-in-x.sh):
-# the first start creates the data files and opens " Kelpo" in normal state; a second
+# the first start creates the data files and opens " Kelpo" in normal state, and stores
+# where its window is moved to; a second
 # start with the same data folder ends and brings the first back; a lock left by a
 # program killed with -9 does not block the next start; two starts at the same moment
 # give one program; two data folders run side by side; the data folder is found without
@@ -73,8 +74,19 @@ expect "the first start opens in normal state" state_is "$win" Normal
 expect "the data files are made, and private" \
   test -s "$data/Kelpo.ini" -a -s "$data/Libnames.dat" -a "$(stat -c %a "$data/Lib1/Names.dat")" = 600
 
-# --- a second start brings the first back --------------------------------------------
+# --- the window's place: stored in twips once moved, without drift; not while minimised --
+stored() { od -A n -t d4 -j 6 -N 8 "$data/Kelpo.ini" | xargs; } # MainTop MainLeft
+xdotool windowmove "$win" 100 200
+expect "a move is stored within a tick, as the frame's place in twips" \
+  wait_for '[ "$(stored)" = "3000 1500" ]'
+sleep 2.2
+expect "the stored place does not drift" [ "$(stored)" = "3000 1500" ]
 xdotool windowminimize --sync "$win"
+xdotool windowmove "$win" 300 300
+sleep 2.2
+expect "a move while minimised is not stored" [ "$(stored)" = "3000 1500" ]
+
+# --- a second start brings the first back --------------------------------------------
 start "$data"
 expect "a second start with the same data folder ends at once, successfully" wait_exit "$started"
 expect "the first window is back in normal state and in front" \

@@ -48,7 +48,8 @@ TEST(DesktopExec, QuotingEscapesAndFieldCodes) {
 }
 
 // A temporary desktop session whose default browser is a script that records the
-// arguments of each start in a file of its own.
+// arguments of each start in a file of its own. Its own xdg-settings and xdg-mime answer
+// what `Answer` says, so the machine's desktop settings play no part.
 struct FakeSession : ::testing::Test {
     QTemporaryDir dir;
     QString root = dir.path() + '/';
@@ -66,12 +67,20 @@ struct FakeSession : ::testing::Test {
         Write(root + ".local/share/applications/fakebrowser.desktop",
               "[Desktop Entry]\nExec=" + (root + "bin/fake-browser").toUtf8() +
                   " \"--flag=a b\" %U\n");
-        Write(root + ".config/mimeapps.list",
-              "[Default Applications]\nx-scheme-handler/http=fakebrowser.desktop\n");
-        env.insert("PATH", "/usr/bin:/bin");
+        for (const char* tool : {"xdg-settings", "xdg-mime"})
+            Write(root + "bin/" + tool,
+                  "#!/bin/sh\ncat \"$(dirname \"$0\")/" + QByteArray(tool) + ".answer\"\n");
+        Answer("fakebrowser.desktop", "fakebrowser.desktop");
+        env.insert("PATH", root + "bin:/usr/bin:/bin");
         env.insert("HOME", root);
         env.insert("XDG_DATA_DIRS", root + "empty");
         env.insert("XDG_CONFIG_DIRS", root + "empty");
+    }
+
+    // What the two query tools say the default browser is.
+    void Answer(const QByteArray& settings, const QByteArray& mime) {
+        TestProgram::WriteAll(root + "bin/xdg-settings.answer", settings + "\n");
+        TestProgram::WriteAll(root + "bin/xdg-mime.answer", mime + "\n");
     }
 
     // The addresses given to the fake browser once `count` starts have happened, each after
@@ -108,6 +117,20 @@ TEST_F(FakeSession, HostileAddressesArriveWholeAndRunNothing) {
 
     // One that looks like an option starts nothing.
     EXPECT_FALSE(browser.Open("--remote-debugging-port=9222"));
+}
+
+TEST_F(FakeSession, TheLookupAsksTheSettingsThenTheHttpHandlerAndStartsNothing) {
+    const QStringList command = {root + "bin/fake-browser", "--flag=a b", "example.com"};
+    const std::pair<QByteArray, QByteArray> answers[] = {
+        {"fakebrowser.desktop", "other.desktop"},
+        {"", "fakebrowser.desktop"}, // the settings tool does not know this desktop
+        {"gone.desktop", "fakebrowser.desktop"},
+    };
+    for (const auto& [settings, mime] : answers) {
+        Answer(settings, mime);
+        EXPECT_EQ(DesktopBrowser(env).Command("example.com"), command) << settings.data();
+    }
+    EXPECT_TRUE(QDir(root + "bin").entryList({"launch.*"}, QDir::Files).isEmpty());
 }
 
 TEST_F(FakeSession, WithoutAnyBrowserNothingStarts) {

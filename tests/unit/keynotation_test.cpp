@@ -49,6 +49,8 @@ TEST(KeyNotation, InvalidNotationIsAnErrorAndYieldsNothing) {
         {"{TAB 1000}", NotationError::BadCount},
         {"{TAB 99999999999}", NotationError::BadCount},
         {"abc+", NotationError::DanglingModifier},
+        {"++a", NotationError::DanglingModifier},
+        {"^(%%a)", NotationError::DanglingModifier},
         {"+(ab", NotationError::UnbalancedParenthesis},
         {"a\u03A9b", NotationError::UnsupportedCharacter},
         {"\xF0\x9F\x98\x80", NotationError::UnsupportedCharacter},

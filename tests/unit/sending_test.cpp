@@ -21,13 +21,15 @@ protected:
 
 TEST_F(ClipClickTest, LeftOverwritesAndMovesOnOtherButtonsAppendWithOneBlankBetween) {
     Clips({"user@example.org", "a", "b", "c"});
-    EXPECT_TRUE(Click(0));
+    // An append, then an overwrite: the overwrite starts a new field, so the next append
+    // needs no blank; the one after it does.
     EXPECT_TRUE(Click(1, Qt::RightButton));
+    EXPECT_TRUE(Click(0));
     EXPECT_TRUE(Click(2, Qt::MiddleButton));
     EXPECT_TRUE(Click(3, Qt::RightButton));
-    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}][user@example.org][{TAB}]<on>"
-                   "<off><ev>[{HOME}][+{END}][{END}][a]<on>"
-                   "<off><ev>[{HOME}][+{END}][{END}][ ][b]<on>"
+    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{END}][a]<on>"
+                   "<off><ev>[{HOME}][+{END}][{DEL}][user@example.org][{TAB}]<on>"
+                   "<off><ev>[{HOME}][+{END}][{END}][b]<on>"
                    "<off><ev>[{HOME}][+{END}][{END}][ ][c]<on>");
     EXPECT_TRUE(t.fakes.keys.lastWait);
 }

@@ -51,6 +51,8 @@ TEST(LoadSettings, ForeignFilesStartOverAndOurOwnAreCorrectedInMemoryOnly) {
         {QByteArray(), FirstRun},
         {QByteArray("4.0"), FirstRun},
         {"4.0 " + FirstRun.mid(4), FirstRun},
+        // Another version's fields are all dropped, not only its version.
+        {Record("3.10", 4, 10, 20, 30, 40, 5, 6, 7, 8, 1, 9, 9, 1), FirstRun},
         {QByteArray(42, '\0'), FirstRun},
         {Record("4.00", 19, 10, 20, 0, 0, 0, 0, 50, 0, 2, 0, 0, -1),
          Record("4.00", 0, 10, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)},
