@@ -12,7 +12,7 @@ BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-d
               libgtest-dev libgmock-dev
 RUN_PKGS   := xdg-utils x11-utils
 TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils x11-xserver-utils imagemagick xauth \
-              python3
+              python3 chromium firefox-esr
 # The validators and Debian tools the install and package tests use.
 INSTALL_TEST_PKGS := desktop-file-utils appstream dpkg-dev file
 JOBS       ?= $(shell nproc)
@@ -65,9 +65,10 @@ check: deps $(TEST_DIR)/CMakeCache.txt
 	cmake --build $(TEST_DIR) -j $(JOBS) --target check_tests
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) -L '^(unit|gui)$$'
 
-bench: build deps-test
+bench: build build-test
 	bench/startup.sh $(DEV_DIR)
 	bench/typing.sh $(DEV_DIR)
+	bench/browsers.sh $(DEV_DIR) $(TEST_DIR)
 
 PREFIX  ?= /usr/local
 DESTDIR ?=
