@@ -155,7 +155,7 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     const bool firstRun = LoadSettings(program_, screenTwips, mainTwips);
 
     if (screenTwips.width() < mainTwips.width() || screenTwips.height() < mainTwips.height()) {
-        ScreenResForm notice;
+        ScreenResForm notice(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
         notice.CentreOn(screen.geometry);
         notice.exec();
         exitCode_ = 0;

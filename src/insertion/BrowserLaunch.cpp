@@ -27,19 +27,20 @@ QStringList HelpPageFolders(const QString& programFolder, const QStringList& dat
     return folders;
 }
 
-QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders) {
+QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders,
+                     const QString& page) {
     for (const QString& folder : HelpPageFolders(programFolder, dataFolders)) {
-        const QFileInfo page(folder + QStringLiteral("/1.htm"));
-        if (page.isFile())
-            return QUrl::fromLocalFile(page.absoluteFilePath()).toString(QUrl::FullyEncoded);
+        const QFileInfo file(folder + QStringLiteral("/") + page);
+        if (file.isFile())
+            return QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded);
     }
     return {};
 }
 
-void ShowHelpPage(Program& program) {
+void ShowHelpPage(Program& program, const QString& page) {
     const QString address =
         FindHelpPage(QCoreApplication::applicationDirPath(),
-                     QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
+                     QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation), page);
     if (program.platform.browser && !address.isEmpty())
         program.platform.browser->Open(address);
 }

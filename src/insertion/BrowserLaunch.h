@@ -10,9 +10,9 @@ struct Program;
 // there is no address, no browser service, or the browser refused it.
 bool LaunchBrowser(Program& program);
 
-// Opens the first help page ("tutorial/1.htm") in the browser, wherever FindHelpPage finds
-// it. CurrentUrl stays as it is. A missing help page opens nothing.
-void ShowHelpPage(Program& program);
+// Opens help page `page` ("1.htm", the first, unless said) in the browser, wherever
+// FindHelpPage finds it. CurrentUrl stays as it is. A missing help page opens nothing.
+void ShowHelpPage(Program& program, const QString& page = QStringLiteral("1.htm"));
 
 // The folders that may hold the help pages, in the order they are tried: beside the
 // program (a build tree or a portable copy), the data folder of an installation whose
@@ -20,8 +20,9 @@ void ShowHelpPage(Program& program);
 // of the system's data folders (`dataFolders`, most important first).
 QStringList HelpPageFolders(const QString& programFolder, const QStringList& dataFolders);
 
-// The address of the first "1.htm" in those folders as the browser takes it (file://,
-// blanks and other characters encoded); empty when there is none.
-QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders);
+// The address of the first help page `page` in those folders as the browser takes it
+// (file://, blanks and other characters encoded); empty when there is none.
+QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders,
+                     const QString& page = QStringLiteral("1.htm"));
 
 } // namespace kelpo

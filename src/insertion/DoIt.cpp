@@ -3,6 +3,7 @@
 #include "insertion/AutoInsert.h"
 #include "insertion/BrowserLaunch.h"
 #include "insertion/InsertionHelp.h"
+#include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
 #include "storage/Program.h"
 #include "widgets/ClipRow.h"
@@ -95,6 +96,9 @@ void DoIt::BuildWindow() {
     clickBtn_ = MakeButton(QStringLiteral("ClickBtn"), QStringLiteral("Click"));
     minimizeBtn2_ = MakeButton(QStringLiteral("MinimizeBtn2"), QStringLiteral("Minimize This"));
     minimizeBtn_ = MakeButton(QStringLiteral("MinimizeBtn"), QStringLiteral("Minimize Kelpo "));
+    // The window never has the keyboard, so F1 cannot reach it: this leads to the help.
+    helpBtn_ = MakeButton(QStringLiteral("HelpBtn"), QStringLiteral("?"));
+    helpBtn_->setAccessibleName(QStringLiteral("Help"));
     leftBtn_->setAccessibleName(QStringLiteral("Previous field"));
     rightBtn_->setAccessibleName(QStringLiteral("Next field"));
     QFont bold = autoBtn_->font();
@@ -102,7 +106,8 @@ void DoIt::BuildWindow() {
     autoBtn_->setFont(bold);
     grid->addWidget(usePageBtn_, 0, 0, 1, 3);
     grid->addWidget(editBtn_, 0, 3, 1, 3);
-    grid->addWidget(autoBtn_, 1, 0, 1, 6);
+    grid->addWidget(autoBtn_, 1, 0, 1, 5);
+    grid->addWidget(helpBtn_, 1, 5, 1, 1);
     grid->addWidget(leftBtn_, 2, 0, 1, 2);
     grid->addWidget(rightBtn_, 2, 2, 1, 2);
     grid->addWidget(clickBtn_, 2, 4, 1, 2);
@@ -122,9 +127,10 @@ void DoIt::BuildWindow() {
     on(clickBtn_, &DoIt::ClickBtn_MouseUp, this);
     on(minimizeBtn2_, &DoIt::MinimizeBtn2_MouseUp, this);
     on(minimizeBtn_, &DoIt::MinimizeBtn_MouseUp, this);
+    on(helpBtn_, &DoIt::HelpBtn_MouseUp, this);
     for (QWidget* button : {static_cast<QWidget*>(autoBtn_), static_cast<QWidget*>(clickBtn_),
                             static_cast<QWidget*>(editBtn_), static_cast<QWidget*>(leftBtn_),
-                            static_cast<QWidget*>(rightBtn_)})
+                            static_cast<QWidget*>(rightBtn_), static_cast<QWidget*>(helpBtn_)})
         button->installEventFilter(this);
 
     // The rows sit on an inner panel that moves up behind a viewport of 23 rows.
@@ -268,6 +274,13 @@ void DoIt::UsePageBtn_MouseUp() {
 void DoIt::MinimizeBtn2_MouseUp() {
     FocusHoldfocus();
     showMinimized();
+    // A task bar may not list this window, or there may be none at all: the tray icon is
+    // its way back (a left click on it restores this window first).
+    TrayIcon* tray = program_.platform.tray;
+    if (tray && tray->IsAvailable()) {
+        tray->Show();
+        trayIsOurs_ = tray->IsVisible();
+    }
 }
 
 void DoIt::MinimizeProgram() {
@@ -297,6 +310,11 @@ void DoIt::EditBtn_MouseUp() {
         program_.EditSlot = program_.CurrentSlot;
         ShellOf(program_).OpenEditor(program_.CurrentSlot);
     }
+}
+
+void DoIt::HelpBtn_MouseUp() {
+    FocusHoldfocus();
+    ShowHelpPage(program_, QStringLiteral("clips.htm"));
 }
 
 void DoIt::UseScroll_Change(int value) {
@@ -365,6 +383,12 @@ void DoIt::changeEvent(QEvent* event) {
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     const bool restored =
         (change->oldState() & Qt::WindowMinimized) && !(windowState() & Qt::WindowMinimized);
+    if (restored && trayIsOurs_) {
+        // Back by whatever means: the icon that stood for it goes.
+        trayIsOurs_ = false;
+        if (program_.platform.tray)
+            program_.platform.tray->Hide();
+    }
     ScheduleResizeRule(restored);
 }
 

@@ -60,6 +60,7 @@ public:
     void MinimizeBtn2_MouseUp();
     void MinimizeBtn_MouseUp();
     void EditBtn_MouseUp();
+    void HelpBtn_MouseUp();
     void UseScroll_Change(int value);
     void Holdfocus_GotFocus();
 
@@ -90,6 +91,8 @@ private:
     bool sending_ = false;
     bool resizeRulePending_ = false;
     bool focusPending_ = false;
+    // The tray icon is up as this window's way back (see MinimizeBtn2_MouseUp).
+    bool trayIsOurs_ = false;
 
     std::array<ClipRow*, ClipCount> names_{};
     std::array<QCheckBox*, ClipCount> hideOption_{};
@@ -107,6 +110,7 @@ private:
     ReleaseButton* rightBtn_ = nullptr;
     ReleaseButton* clickBtn_ = nullptr;
     ReleaseButton* minimizeBtn_ = nullptr;
+    ReleaseButton* helpBtn_ = nullptr;
     QFrame* helpFrame_ = nullptr;
     QLabel* helpLabel_ = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kelpo {
@@ -23,6 +24,9 @@ QString UpperEachLetter(const QString& text) {
         c = c.toUpper();
     return out;
 }
+
+// Long enough to be read, short enough not to stand beside the next try.
+constexpr int WrongNoticeMs = 3000;
 
 bool IsEnter(const QKeyEvent* event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -60,6 +64,26 @@ GetPassword::GetPassword(Program& program, QWidget* parent) : QDialog(parent), p
     text1_->setMinimumWidth(text1_->fontMetrics().horizontalAdvance(QLatin1Char('*')) *
                             (PasswordMaxLength + 4));
 
+    // A wrong password is said here too: there may be no sound device.
+    wrongLabel_ = new QLabel(QStringLiteral("Wrong password. Try again."), this);
+    wrongLabel_->setObjectName(QStringLiteral("WrongLabel"));
+    QPalette red = wrongLabel_->palette();
+    red.setColor(QPalette::WindowText, QColor(190, 0, 0));
+    wrongLabel_->setPalette(red);
+    QFont bold = wrongLabel_->font();
+    bold.setBold(true);
+    wrongLabel_->setFont(bold);
+    // It keeps its room while hidden, so the buttons never jump under the pointer.
+    QSizePolicy keep = wrongLabel_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    wrongLabel_->setSizePolicy(keep);
+    wrongLabel_->hide();
+    wrongTimer_ = new QTimer(this);
+    wrongTimer_->setSingleShot(true);
+    wrongTimer_->setInterval(WrongNoticeMs);
+    connect(wrongTimer_, &QTimer::timeout, wrongLabel_, &QWidget::hide);
+    connect(text1_, &QLineEdit::textEdited, wrongLabel_, &QWidget::hide);
+
     okBtn_ = new QPushButton(QStringLiteral("OK"), this);
     okBtn_->setObjectName(QStringLiteral("OKBtn"));
     cancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -85,6 +109,7 @@ GetPassword::GetPassword(Program& program, QWidget* parent) : QDialog(parent), p
     buttons->addWidget(forgotBtn_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text1_);
+    layout->addWidget(wrongLabel_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     text1_->setFocus();
@@ -115,7 +140,15 @@ void GetPassword::OKBtn_Click() {
     }
     if (program_.platform.sound)
         program_.platform.sound->PlayAsterisk();
+    ShowWrongPassword();
+}
+
+void GetPassword::ShowWrongPassword() {
+    wrongLabel_->show();
+    wrongTimer_->start();
+    // The typed text stays, selected, so typing again replaces it.
     text1_->setFocus();
+    text1_->selectAll();
 }
 
 void GetPassword::CancelBtn_Click() {

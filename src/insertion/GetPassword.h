@@ -6,8 +6,10 @@
 #include <QPoint>
 #include <QRect>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace kelpo {
 
@@ -39,6 +41,8 @@ public:
     void ForgotBtn_Click();
 
     QLineEdit* Text1() const { return text1_; }
+    // The short notice shown after a wrong password (the sound may be missing).
+    QLabel* WrongLabel() const { return wrongLabel_; }
 
 public slots:
     void reject() override;
@@ -52,9 +56,12 @@ protected:
 private:
     // Enter goes down without reaching the text box and acts as OK when it comes up.
     bool HandleEnter(QKeyEvent* event);
+    void ShowWrongPassword();
 
     Program& program_;
     QLineEdit* text1_ = nullptr;
+    QLabel* wrongLabel_ = nullptr;
+    QTimer* wrongTimer_ = nullptr;
     QPushButton* okBtn_ = nullptr;
     QPushButton* cancelBtn_ = nullptr;
     QPushButton* forgotBtn_ = nullptr;

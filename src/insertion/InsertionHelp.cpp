@@ -16,6 +16,7 @@ constexpr HelpEntry HelpTable[] = {
     {"LeftBtn", "Moves cursor to previous field."},
     {"RightBtn", "Moves cursor to Next field."},
     {"Names", "Left click overwrites.\nRight click appends."},
+    {"HelpBtn", "Opens the help page."},
 };
 
 } // namespace

@@ -57,14 +57,19 @@ AboutForm::AboutForm(Program& program, QWidget* parent)
     url->setObjectName("UrlLabel");
     url->setTextFormat(Qt::RichText);
     url->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address.toHtmlEscaped()));
-    url->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // A mouse link only: as a Tab stop, a label's link keeps Tab to itself and shows no
+    // focus mark; Enter answers OK.
+    url->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    url->setFocusPolicy(Qt::NoFocus);
     url->setAccessibleName(address);
     url->setGeometry(TwipsRect(240, 2040, 4920, 300, this));
     connect(url, &QLabel::linkActivated, this, [this] { UrlLabel_MouseUp(1, 0, 0, 0); });
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName("OKButton");
-    ok->setDefault(true);
+    // Not a default button: one is drawn as if it had the focus all the time, and a
+    // keyboard user could not tell where the focus is. Enter still answers OK.
+    ok->setAutoDefault(false);
     ok->setGeometry(TwipsRect(4080, 2580, 1080, 360, this));
     connect(ok, &QPushButton::clicked, this, &AboutForm::OKButton_Click);
 }
@@ -82,6 +87,15 @@ void AboutForm::UrlLabel_MouseUp(int button, int shift, float x, float y) {
 
 void AboutForm::OKButton_Click() {
     accept();
+}
+
+void AboutForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        OKButton_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void AboutForm::keyReleaseEvent(QKeyEvent* event) {

@@ -60,6 +60,9 @@ Options::Options(Program& program, QWidget* parent)
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName("CloseBtn");
     close->setGeometry(TwipsRect(2400, 1740, 1080, 360, this));
+    // Not a default button: one is drawn as if it had the focus all the time, so a keyboard
+    // user could not tell when it has. Esc still closes the dialog.
+    close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, [this] { CloseBtn_MouseUp(1, 0, 0, 0); });
 
     const Settings& settings = program_.settings;

@@ -16,6 +16,7 @@
 #include "storage/Program.h"
 #include "storage/Settings.h"
 #include "widgets/Colors.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/Holdfocus.h"
 #include "widgets/MouseArgs.h"
 #include "widgets/MouseEnterTracker.h"
@@ -33,6 +34,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -90,6 +92,8 @@ Pages::Pages(Program& program, QWidget* parent) : QWidget(parent), program_(prog
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildWindow();
+    // The window opens with nothing focused that Space or Enter would press.
+    FocusHoldfocus();
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
@@ -121,6 +125,7 @@ void Pages::PauseTimer(bool paused) {
 
 void Pages::SetInsertionWindow(QWidget* window) {
     insertionWindow_ = window;
+    tray_->SetInsertionWindow(window);
 }
 
 void Pages::BuildWindow() {
@@ -132,7 +137,8 @@ void Pages::BuildWindow() {
     holdfocus_ = new Holdfocus(this);
 
     for (int i = 0; i < SlotCount; ++i) {
-        auto* label = new QLabel(this);
+        // A name longer than its slot ends in "…" and shows whole as a tooltip.
+        auto* label = new ElidedLabel(this);
         label->setObjectName(QStringLiteral("Pagenames_%1").arg(i));
         label->setProperty("index", i);
         label->setTextFormat(Qt::PlainText);
@@ -147,7 +153,9 @@ void Pages::BuildWindow() {
             auto* edit = new QPushButton(QStringLiteral("Edit"), this);
             edit->setObjectName(QStringLiteral("UseBtn_%1").arg(i));
             edit->setProperty("index", i);
-            edit->setFocusPolicy(Qt::NoFocus);
+            // Reached with Tab, never focused by a click: a focus frame only ever marks
+            // where the keyboard is.
+            edit->setFocusPolicy(Qt::TabFocus);
             edit->setGeometry(
                 TwipsRect(left + L::EditOffset, top, L::EditWidth, L::NameHeight, this));
             edit->setAccessibleDescription(QStringLiteral("Edit entry %1").arg(i + 1));
@@ -182,7 +190,7 @@ void Pages::BuildWindow() {
         button->setObjectName(QStringLiteral("LibraryBtn_%1").arg(k));
         button->setProperty("index", k);
         button->setCheckable(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(
             TwipsRect(0, k * L::LibraryPitch, L::LibraryWidth, L::LibraryHeight, this));
         button->setAccessibleDescription(QStringLiteral("Library %1").arg(k + 1));
@@ -260,7 +268,7 @@ void Pages::BuildPanels() {
     helpLayout->addWidget(helpLabel_[1]);
     minimizeBtn_ = new QCheckBox(QStringLiteral("Minimize"), helpFrame_);
     minimizeBtn_->setObjectName("MinimizeBtn");
-    minimizeBtn_->setFocusPolicy(Qt::NoFocus);
+    minimizeBtn_->setFocusPolicy(Qt::TabFocus);
     helpLayout->addWidget(minimizeBtn_);
     helpLayout->addStretch(1);
     connect(minimizeBtn_, &QCheckBox::clicked, this, [this] { MinimizeBtn_MouseUp(1, 0, 0, 0); });
@@ -298,7 +306,7 @@ void Pages::BuildBar() {
     auto make = [&](const char* name, const QString& caption, int n) {
         auto* button = new QPushButton(caption, picture2_);
         button->setObjectName(name);
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
         button->setGeometry(TwipsRect(L::PanelLeft + n * (L::BarButtonWidth + gap), top,
                                       L::BarButtonWidth, L::BarButtonHeight, this));
         return button;
@@ -347,7 +355,13 @@ void Pages::RefreshNames() {
 void Pages::RefreshLibraryNames() {
     for (int k = 0; k < LibraryCount; ++k) {
         const QString& name = program_.LibraryNames[k];
-        libraryBtn_[k]->setText(PlainCaption(name));
+        // A name wider than its button ends in "…" and shows whole as a tooltip.
+        QPushButton* button = libraryBtn_[k];
+        const int room = button->width() -
+                         2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const QString shown = button->fontMetrics().elidedText(name, Qt::ElideRight, room);
+        button->setText(PlainCaption(shown));
+        button->setToolTip(shown == name ? QString() : name);
         libraryBtn_[k]->setAccessibleName(name.isEmpty() ? QStringLiteral("Unnamed library")
                                                          : name);
     }
@@ -391,11 +405,20 @@ void Pages::ApplyQuickHelpState() {
 }
 
 void Pages::PlacePointer(int slot) {
+    HidePointer();
     const QRect name = pagenames_[slot]->geometry();
     pointer_->move(name.right() + 1 - pointer_->width(),
                    name.top() - TwipsToPixels(program_.PressOffset, this));
     pointer_->show();
     pointer_->raise();
+    // The mark lies over the name's right end: the name ends before it.
+    pagenames_[slot]->SetRightReserve(name.right() + 1 - pointer_->x());
+}
+
+void Pages::HidePointer() {
+    pointer_->hide();
+    for (ElidedLabel* label : pagenames_)
+        label->SetRightReserve(0);
 }
 
 // ---- Handlers ----
@@ -406,7 +429,7 @@ void Pages::LibraryBtn_MouseDown(int index, int button, int shift, float x, floa
     if (index < 0 || index >= LibraryCount)
         return;
     FixColor();
-    pointer_->hide();
+    HidePointer();
     program_.settings.Library = static_cast<std::int16_t>(index);
     SaveSettings(program_);
     RefreshLibraryButtons();

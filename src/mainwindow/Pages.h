@@ -22,6 +22,7 @@ class QTimer;
 namespace kelpo {
 
 struct Program;
+class ElidedLabel;
 class ForegroundTracker;
 class Holdfocus;
 class MouseEnterTracker;
@@ -145,6 +146,7 @@ private:
     void ShowSlotColors(int slot);
     void ShowSearchHighlight(int slot);
     void PlacePointer(int slot);
+    void HidePointer();
     void EndProgram();
     // Takes a moved window's place into the settings; true when it changed.
     bool TakePosition(QWidget* window, std::int32_t& top, std::int32_t& left);
@@ -163,7 +165,7 @@ private:
     float downX_ = 0;
     float downY_ = 0;
 
-    std::array<QLabel*, SlotCount> pagenames_{};
+    std::array<ElidedLabel*, SlotCount> pagenames_{};
     std::array<QPushButton*, VisibleSlotCount> useBtn_{};
     std::array<QPushButton*, LibraryCount> libraryBtn_{};
     QFrame* libraryFrame_ = nullptr;

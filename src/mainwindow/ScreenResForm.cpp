@@ -5,28 +5,49 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace kelpo {
 
-ScreenResForm::ScreenResForm(QWidget* parent) : QDialog(parent) {
+QString DisplaySettingsPlace(const QString& currentDesktop) {
+    struct Place {
+        const char* desktop;
+        const char* place;
+    };
+    static constexpr Place Places[] = {
+        {"GNOME", "Settings > Displays"},
+        {"KDE", "System Settings > Display Configuration"},
+        {"XFCE", "Settings Manager > Display"},
+    };
+    for (const QString& name : currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        for (const Place& p : Places)
+            if (name.trimmed().compare(QLatin1String(p.desktop), Qt::CaseInsensitive) == 0)
+                return QString::fromLatin1(p.place);
+    return QStringLiteral("your desktop's display settings");
+}
+
+ScreenResForm::ScreenResForm(const QString& currentDesktop, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ScreenResForm"));
     setWindowTitle(QStringLiteral(" Kelpo"));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    const char* const texts[] = {
-        "Kelpo requires a minimum screen resolution of:-",
-        "800 * 600  -  if you are using standard fonts",
-        "1152 * 864 -  if you are using standard fonts",
-        "or",
-        "1024 * 768 -  if you are using large fonts",
-        "You can change your screen resolution from the Windows Control Panel.",
-        "Locate \"Display\" and click the \"Settings\" tab.",
-        "Select a suitable screen resolution then re-start Kelpo",
+    // The advice names the settings of the desktop the user is on.
+    const QString texts[] = {
+        QStringLiteral("Kelpo requires a minimum screen resolution of:-"),
+        QStringLiteral("800 * 600  -  if you are using standard fonts"),
+        QStringLiteral("1152 * 864 -  if you are using standard fonts"),
+        QStringLiteral("or"),
+        QStringLiteral("1024 * 768 -  if you are using large fonts"),
+        QStringLiteral("You can change your screen resolution in %1.")
+            .arg(DisplaySettingsPlace(currentDesktop)),
+        QStringLiteral("Select a suitable screen resolution then re-start Kelpo"),
     };
+    const int count = int(std::size(texts));
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(4);
-    for (int i = 0; i < 8; ++i) {
-        auto* label = new QLabel(QString::fromLatin1(texts[i]), this);
+    for (int i = 0; i < count; ++i) {
+        auto* label = new QLabel(texts[i], this);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         label->setTextFormat(Qt::PlainText);
         // The three sizes stand indented under the heading, the advice after a gap.

@@ -16,6 +16,14 @@ TrayController::TrayController(Program& program, QWidget& window, QMenu& menu)
     if (!tray)
         return;
     tray->onLeftClick = [this] {
+        // The insertion window put away by "Minimize This" comes back first: the icon is
+        // its only way back where no task bar lists it.
+        if (QWidget* doIt = insertion_.data();
+            doIt && doIt->isVisible() && doIt->isMinimized() && menu_ && !menu_->isVisible()) {
+            doIt->showNormal();
+            HideIcon();
+            return;
+        }
         if (Away())
             Restore();
     };
@@ -36,6 +44,10 @@ TrayController::~TrayController() {
         tray->onAvailable = nullptr;
         tray->onLost = nullptr;
     }
+}
+
+void TrayController::SetInsertionWindow(QWidget* window) {
+    insertion_ = window;
 }
 
 bool TrayController::Away() const {

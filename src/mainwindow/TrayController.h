@@ -19,6 +19,9 @@ public:
     TrayController(const TrayController&) = delete;
     TrayController& operator=(const TrayController&) = delete;
 
+    // The insertion window, which "Minimize This" may leave with the icon as its way back.
+    void SetInsertionWindow(QWidget* window);
+
     bool UseTray() const;
     // To the tray or the task bar.
     void Minimize();
@@ -39,6 +42,7 @@ private:
     Program& program_;
     QWidget& window_;
     QPointer<QMenu> menu_;
+    QPointer<QWidget> insertion_;
 };
 
 } // namespace kelpo

@@ -4,7 +4,7 @@ the default browser a recording script registered the freedesktop way in a priva
 session. A click on the name must start that browser on the entry's address (one
 argument, whatever it holds, never through a shell) and put the insertion window with the
 entry's clips in place of the main window; an entry with a password asks for it first.
-F1 opens the help page in the same browser. Runs inside run-in-x.sh."""
+F1 opens the help page in the same browser, and so does the insertion window's help button. Runs inside run-in-x.sh."""
 import os
 import sys
 import tempfile
@@ -90,6 +90,13 @@ def open_entry(tmp, password):
         # The clip rows are the entry's: its first clip types into the form.
         kelpo.click_insertion("Names_0")
         form.wait(lambda s: s["user"] == "user.name", "the entry's first clip")
+        if not password:  # F1 never reaches the insertion window; its "?" leads to the help.
+            os.remove(log)
+            kelpo.click_insertion("HelpBtn")
+            page = os.path.join(os.path.dirname(os.path.realpath(KELPO_BIN)), "tutorial",
+                                "clips.htm")
+            check(browser_arguments(log) == ["--flag=a b", "file://" + urllib.parse.quote(page)],
+                  "the insertion window's help button opened something else")
     finally:
         form.stop()
         kelpo.stop()

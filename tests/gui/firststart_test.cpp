@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -57,11 +58,19 @@ private slots:
     void tooSmallScreenShowsOnlyTheNoticeAndWritesNothing() {
         TestProgram t;
         Startup startup(t.program);
-        OnModal notice("ScreenResForm", [](QWidget* w) {
+        qputenv("XDG_CURRENT_DESKTOP", "KDE");
+        QString advice;
+        OnModal notice("ScreenResForm", [&](QWidget* w) {
+            for (const QLabel* label : w->findChildren<QLabel*>())
+                advice += label->text() + "\n";
             QTest::mouseClick(w->findChild<QPushButton*>("Command1"), Qt::LeftButton);
         });
         QVERIFY(!startup.InitializeProgram(ScreenInfo{QRect(0, 0, 320, 240), 15.0}));
         QVERIFY(notice.fired);
+        // The advice names the user's own desktop, not another system's control panel.
+        QVERIFY2(advice.contains("in System Settings > Display Configuration.\n") &&
+                     !advice.contains("Windows"),
+                 qPrintable(advice));
         QVERIFY(!startup.pages()->isVisible() && !QFileInfo::exists(t.Path("Libnames.dat")));
     }
 

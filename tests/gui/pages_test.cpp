@@ -1,22 +1,27 @@
 // The main window with the fake platform: what it shows from the files, the clicks and
 // keys on it, its one-second tick, the tray and the Options window.
+#include "TabChain.h"
 #include "TestProgram.h"
 #include "insertion/DoIt.h"
+#include "mainwindow/AboutForm.h"
 #include "mainwindow/Options.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
 #include "storage/Settings.h"
+#include "widgets/ElidedLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -123,6 +128,97 @@ private slots:
         QCOMPARE(f.pages->SearchSlot(), -1);
     }
 
+    void longNamesEndInAnEllipsisShowWholeAsTooltipAndClearTheMark() {
+        Fixture f;
+        const QString name = "Westminster Building Society 1"; // 30, the most a name holds
+        f.Name(3, name);
+        f.Name(4, "Bob");
+        f.Start();
+        // The same for a library name wider than its button.
+        const QString library = "MMMMMMMMMMMMM"; // 13, the most a library name holds
+        f.p.LibraryNames[1] = library;
+        f.pages->RefreshLibraryNames();
+        QVERIFY(f.Library(1)->fontMetrics().horizontalAdvance(library) > f.Library(1)->width());
+        QVERIFY(f.Library(1)->text().endsWith(QChar(0x2026)));
+        QCOMPARE(f.Library(1)->toolTip(), library);
+        QCOMPARE(f.Library(0)->toolTip(), QString());
+        auto* label = qobject_cast<ElidedLabel*>(f.Name(3));
+        QVERIFY(label && label->fontMetrics().horizontalAdvance(name) > label->width());
+        auto tip = [](QWidget* widget) {
+            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tip(f.Name(4)), QString()); // a name that fits has none
+        QCOMPARE(label->text(), name);
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        QCOMPARE(tip(label), name);
+        // The mark beside the clicked name lies over its right end: the name ends before it.
+        const int wholeRoom = label->ShownTextRight();
+        f.pages->Pagenames_MouseUp(3, 2, 0, 0, 0);
+        auto* pointer = f.pages->findChild<QLabel*>("Pointer");
+        QVERIFY(pointer->isVisible());
+        QVERIFY(label->mapTo(f.pages.get(), QPoint(label->ShownTextRight(), 0)).x() <=
+                pointer->x());
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        // A library switch takes the mark away, and the name gets its whole room back.
+        f.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        QCOMPARE(label->ShownTextRight(), wholeRoom);
+    }
+
+    void everyButtonIsATabStopWithAFocusMarkAndTheKeysStillWork() {
+        Fixture f;
+        f.p.settings.QuickHelpOff = 1; // the Minimize box shows
+        f.Name(3, "Bob");
+        f.Start();
+        QStringList expected;
+        for (int i = 0; i < VisibleSlotCount; ++i)
+            expected << QStringLiteral("UseBtn_%1").arg(i);
+        for (int k = 0; k < LibraryCount; ++k)
+            expected << QStringLiteral("LibraryBtn_%1").arg(k);
+        expected << "MinimizeBtn"
+                 << "OptionBtn"
+                 << "UpgradeBtn"
+                 << "Command1";
+        // It opens with no button focused (Space presses nothing), and Tab starts at the
+        // first Edit button.
+        auto* holdfocus = f.pages->findChild<QWidget*>("Holdfocus");
+        f.pages->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.pages.get()));
+        QCOMPARE(QApplication::focusWidget(), holdfocus);
+        QCOMPARE(TabChain(f.pages.get(), holdfocus), expected);
+
+        // A button reached with Tab keeps the focus through its own action (a library
+        // switch here), so Tab goes on from it; the focus holder does not take it away.
+        QPushButton* library = f.Library(2);
+        library->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(library, Qt::Key_Space);
+        QCOMPARE(f.Saved().Library, qint16(2));
+        QCOMPARE(QApplication::focusWidget(), library);
+        f.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        // First-letter search, Enter and Esc still work with a button focused.
+        QTest::keyClick(library, Qt::Key_B);
+        QCOMPARE(f.pages->SearchSlot(), 3);
+        QTest::keyClick(library, Qt::Key_Return);
+        QCOMPARE(f.p.settings.LastSlot, qint16(3));
+        QTest::keyClick(library, Qt::Key_Escape);
+        QVERIFY(f.pages->isMinimized());
+    }
+
+    void optionsAndAboutHaveNoInvisibleTabStops() {
+        Fixture f;
+        f.Start();
+        Options options(f.p, f.pages.get());
+        options.show();
+        QCOMPARE(TabChain(&options, options.findChild<QWidget*>("CloseBtn")).join(' '),
+                 QString("HelpOption_0 MinimizeOption_0 CloseBtn"));
+        options.close();
+        AboutForm about(f.p, f.pages.get());
+        about.show();
+        QCOMPARE(TabChain(&about, about.findChild<QWidget*>("OKButton")).join(' '),
+                 QString("OKButton"));
+    }
+
     void tickKeepsTheInsertionWindowOnTopAndStoresItsMoves() {
         Fixture f;
         f.Start();
@@ -188,6 +284,26 @@ private slots:
         QTest::keyClick(f.pages.get(), Qt::Key_Escape);
         tray.onAvailable();
         QVERIFY(f.pages->isVisible() && f.pages->isMinimized() && !tray.visible);
+    }
+
+    void minimizeThisLeavesTheTrayIconAsTheInsertionWindowsWayBack() {
+        Fixture f;
+        f.Start();
+        DoIt doIt(f.p);
+        f.pages->SetInsertionWindow(&doIt);
+        FakeTrayIcon& tray = f.t.fakes.tray;
+        f.pages->hide();
+        doIt.show();
+        doIt.MinimizeBtn2_MouseUp();
+        QVERIFY(doIt.isMinimized() && tray.visible);
+        // A left click brings the insertion window back, not the main window.
+        tray.onLeftClick();
+        QVERIFY(doIt.isVisible() && !doIt.isMinimized() && !f.pages->isVisible());
+        QVERIFY(!tray.visible);
+        // Restored some other way (a task bar), the icon goes all the same.
+        doIt.MinimizeBtn2_MouseUp();
+        doIt.showNormal();
+        QVERIFY(!tray.visible);
     }
 
     void optionsSaveEachChoiceAtOnce() {

@@ -2,6 +2,7 @@
 // way out leaving CurrentPassword as it was or empty, and "Delete Page" leaving exactly
 // the files it should.
 #include "ModalDriver.h"
+#include "TabChain.h"
 #include "TestProgram.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
@@ -9,6 +10,7 @@
 #include "insertion/GetPassword.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -37,17 +39,27 @@ private slots:
         QVERIFY(!PasswordMatches("STRASSE", QString::fromUtf8("straße")));
     }
 
-    void wrongPasswordSoundsAndAllowsRetryEnterAnswersOnItsRelease() {
+    void wrongPasswordIsHeardSeenAndSelectedEnterAnswersOnItsRelease() {
         TestProgram t;
         t.program.CurrentPassword = "Secret";
         GetPassword prompt(t.program);
         QLineEdit* text1 = prompt.Text1();
         QCOMPARE(text1->echoMode(), QLineEdit::Password); // never shown on screen
         prompt.show();
+        QVERIFY(QTest::qWaitForWindowActive(&prompt));
+        QVERIFY(!prompt.WrongLabel()->isVisible());
         QTest::keyClicks(text1, "secret ");
         Click(&prompt, "OKBtn");
         QCOMPARE(t.fakes.sound.played, 1);
-        QTest::keyClick(text1, Qt::Key_Backspace); // the typed text stays to be corrected
+        // Seen as well as heard; the typed text stays, selected, with the focus.
+        QVERIFY(prompt.WrongLabel()->isVisible());
+        QCOMPARE(text1->text(), QString("secret "));
+        QCOMPARE(text1->selectedText(), QString("secret "));
+        QVERIFY(text1->hasFocus());
+        // Typing again replaces it, and the notice goes.
+        QTest::keyClicks(text1, "sECRET");
+        QCOMPARE(text1->text(), QString("sECRET"));
+        QVERIFY(!prompt.WrongLabel()->isVisible());
         // A release whose press happened elsewhere (the main window's Enter) is no answer.
         QTest::keyRelease(text1, Qt::Key_Return);
         QVERIFY(prompt.isVisible());
@@ -56,6 +68,20 @@ private slots:
         QTest::keyRelease(text1, Qt::Key_Enter);
         QCOMPARE(prompt.result(), int(QDialog::Accepted));
         QCOMPARE(t.program.CurrentPassword, QString("Secret"));
+    }
+
+    void bothWindowsAreWorkedWithTabAlone() {
+        TestProgram t;
+        t.program.CurrentPassword = "pw";
+        GetPassword prompt(t.program);
+        prompt.show();
+        QCOMPARE(TabChain(&prompt, prompt.Text1()).join(' '),
+                 QString("OKBtn CancelBtn ForgotBtn Text1"));
+        prompt.hide();
+        Delform forgot(t.program);
+        forgot.show();
+        QCOMPARE(TabChain(&forgot, forgot.findChild<QWidget*>("CancelBtn")).join(' '),
+                 QString("DelBtn CancelBtn"));
     }
 
     // Cancel, Esc, or "Forgot Password" then Cancel there, after a wrong try.

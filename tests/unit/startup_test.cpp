@@ -1,5 +1,6 @@
 // The command line, where the data lives, and moving data of the old one-folder layout.
 #include "TestProgram.h"
+#include "mainwindow/ScreenResForm.h"
 #include "storage/DataFolder.h"
 #include "storage/OldLayout.h"
 
@@ -65,4 +66,21 @@ TEST(ConvertOldData, MovesTheOldFilesIntoLibraryOneButNeverOverwrites) {
     // Moved, not copied: without "Names.dat" in the data folder there is no old layout.
     EXPECT_TRUE(ConvertOldData(t.program).isEmpty());
     EXPECT_EQ(TestProgram::ReadAll(t.Path("Page3.dat")), "old page");
+}
+
+TEST(ScreenNotice, NamesTheDisplaySettingsOfTheDesktopInUse) {
+    const struct {
+        const char* desktop;
+        const char* place;
+    } cases[] = {
+        {"GNOME", "Settings > Displays"},
+        {"ubuntu:GNOME", "Settings > Displays"},
+        {"KDE", "System Settings > Display Configuration"},
+        {"XFCE", "Settings Manager > Display"},
+        {"xfce", "Settings Manager > Display"},
+        {"X-Cinnamon", "your desktop's display settings"},
+        {"", "your desktop's display settings"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DisplaySettingsPlace(c.desktop), QString(c.place)) << c.desktop;
 }
