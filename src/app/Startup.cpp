@@ -1,7 +1,6 @@
 #include "app/Startup.h"
 
 #include "app/WindowShell.h"
-#include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "mainwindow/ScreenResForm.h"
 #include "platform/TrayIcon.h"
@@ -88,7 +87,6 @@ Startup::~Startup() {
         program_.platform.tray->Hide();
     program_.shell = nullptr;
     shell_.reset();
-    doIt_.reset();
     pages_.reset();
 }
 
@@ -130,8 +128,8 @@ void Startup::CreateWindows() {
     if (pages_)
         return;
     pages_ = std::make_unique<Pages>(program_);
-    doIt_ = std::make_unique<DoIt>(program_);
-    shell_ = std::make_unique<WindowShell>(program_, *pages_, *doIt_);
+    // The insertion window is made when an entry is first opened (WindowShell).
+    shell_ = std::make_unique<WindowShell>(program_, *pages_);
     program_.shell = shell_.get();
 }
 
@@ -163,7 +161,6 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     const Settings& s = program_.settings;
     const double tpp = screen.twipsPerPixel;
     pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
-    doIt_->move(ToPixels(s.InsertLeft, tpp), ToPixels(s.InsertTop, tpp));
 
     pages_->ApplyQuickHelpState();
     program_.PressOffset = PressOffsetFor(tpp);

@@ -1,4 +1,5 @@
 // Kelpo: wires the real platform into the program and starts it.
+#include "app/FontWarmup.h"
 #include "app/RealPlatform.h"
 #include "app/Startup.h"
 #include "core/Version.h"
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    kelpo::FontWarmup fonts;
+
     // The per-user data folder is named after these: ~/.local/share/Kelpo/Kelpo.
     QCoreApplication::setOrganizationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
@@ -79,6 +82,8 @@ int main(int argc, char** argv) {
     kelpo::RealPlatform platform;
     program.platform = platform.Get();
 
+    // The windows come next, and with them the first text.
+    fonts.Finish();
     kelpo::Startup startup(program);
     if (!startup.Main(folder))
         return startup.ExitCode();
