@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -87,5 +88,7 @@ int main(int argc, char** argv) {
     kelpo::Startup startup(program);
     if (!startup.Main(folder))
         return startup.ExitCode();
+    // Made once the main window is up; until then nothing can be typed, and nothing asks.
+    QTimer::singleShot(0, [&] { program.platform.keys = platform.CreateKeySender(); });
     return QApplication::exec();
 }
