@@ -125,10 +125,11 @@ Result RunKelpo(kelpo::X11KeySender& sender, const std::string& path, const QStr
         std::string last;
         const auto start = Clock::now();
         const bool sent = sender.SendKeys(keys, true) == kelpo::SendResult::Ok;
-        // With wait the keys have been read when SendKeys returns; the field may still be
-        // writing its last change out.
+        // SendKeys returns once the target has taken the keys in; a Qt target queues them
+        // and may still be working through them (writing the field out after each one),
+        // which takes a while on a loaded machine.
         const auto ms = WaitForText(
-            path, want, start, [] { return true; }, 1000, &last);
+            path, want, start, [] { return true; }, 5000, &last);
         if (sent && ms) {
             ++r.correct;
             r.ms.push_back(*ms);
@@ -160,7 +161,7 @@ Result RunXdotool(kelpo::X11KeySender& sender, const std::string& path, const QS
                 exited = waitpid(pid, &status, WNOHANG) == pid;
             return exited;
         };
-        const auto ms = WaitForText(path, want, start, done, 1000, &last);
+        const auto ms = WaitForText(path, want, start, done, 5000, &last);
         if (!exited)
             waitpid(pid, &status, 0);
         if (ms) {

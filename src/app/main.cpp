@@ -72,12 +72,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QString folder =
         kelpo::ResolveDataFolder(line.dataDir, qEnvironmentVariable(kelpo::DataFolderVariable),
-                                 QCoreApplication::applicationDirPath(),
-                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+                                 QCoreApplication::applicationDirPath(), perUser);
     // A folder that cannot be made shows up at the first write, with one message.
-    kelpo::MakeDataFolder(folder);
+    kelpo::MakeDataFolder(folder, perUser);
 
     kelpo::Program program;
     kelpo::RealPlatform platform;

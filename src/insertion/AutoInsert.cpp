@@ -63,11 +63,18 @@ public:
 private:
     // The run does not re-activate the target: a window that took the foreground was put
     // there by the user (or another program), and the rest of the log-in must not follow.
+    // The sender itself stops between two keys when the real keyboard focus moves.
     Step Send(const QString& keys) {
         if (program_.platform.windows->ForegroundWindow() != target_)
             return Step::TargetLost;
-        return program_.platform.keys->SendKeys(keys, true) == SendResult::Ok ? Step::Done
-                                                                              : Step::Failed;
+        switch (program_.platform.keys->SendKeysTo(target_, keys, true)) {
+        case SendResult::Ok:
+            return Step::Done;
+        case SendResult::FocusLost:
+            return Step::TargetLost;
+        default:
+            return Step::Failed;
+        }
     }
 
     Program& program_;

@@ -4,7 +4,9 @@
 #include "storage/Program.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace kelpo {
@@ -15,19 +17,29 @@ bool LaunchBrowser(Program& program) {
            program.platform.browser->Open(program.CurrentUrl);
 }
 
-QString HelpPagePath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tutorial/1.htm");
+QStringList HelpPageFolders(const QString& programFolder, const QStringList& dataFolders) {
+    QStringList folders{programFolder + QStringLiteral("/tutorial"),
+                        programFolder + QStringLiteral("/../share/kelpo/tutorial")};
+    for (const QString& data : dataFolders)
+        folders.append(data + QStringLiteral("/kelpo/tutorial"));
+    for (QString& folder : folders)
+        folder = QDir::cleanPath(folder);
+    return folders;
 }
 
-QString HelpPageAddress(const QString& programFolder) {
-    const QString path = programFolder + QStringLiteral("/tutorial/1.htm");
-    if (!QFileInfo(path).isFile())
-        return {};
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+QString FindHelpPage(const QString& programFolder, const QStringList& dataFolders) {
+    for (const QString& folder : HelpPageFolders(programFolder, dataFolders)) {
+        const QFileInfo page(folder + QStringLiteral("/1.htm"));
+        if (page.isFile())
+            return QUrl::fromLocalFile(page.absoluteFilePath()).toString(QUrl::FullyEncoded);
+    }
+    return {};
 }
 
 void ShowHelpPage(Program& program) {
-    const QString address = HelpPageAddress(QCoreApplication::applicationDirPath());
+    const QString address =
+        FindHelpPage(QCoreApplication::applicationDirPath(),
+                     QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
     if (program.platform.browser && !address.isEmpty())
         program.platform.browser->Open(address);
 }

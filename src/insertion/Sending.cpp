@@ -35,12 +35,21 @@ bool EnsureForeground(Program& program, WindowId target) {
     return windows->ForegroundWindow() == target;
 }
 
-bool SendGuarded(Program& program, WindowId target, const QString& keys) {
-    // Keys go to whatever window is in front; typing them anywhere but the target could
-    // hand a password to the wrong program.
+namespace {
+
+// Keys go to whatever window is in front; typing them anywhere but the target could hand
+// a password to the wrong program. The sender also stops the moment the real keyboard
+// focus leaves the target, which the foreground window reports only later.
+SendResult SendOnce(Program& program, WindowId target, const QString& keys) {
     if (!program.platform.keys || !EnsureForeground(program, target))
-        return false;
-    return program.platform.keys->SendKeys(keys, true) == SendResult::Ok;
+        return SendResult::Failed;
+    return program.platform.keys->SendKeysTo(target, keys, true);
+}
+
+} // namespace
+
+bool SendGuarded(Program& program, WindowId target, const QString& keys) {
+    return SendOnce(program, target, keys) == SendResult::Ok;
 }
 
 bool SendToTarget(Program& program, InsertionActions& actions, const QString& keys) {
@@ -55,12 +64,12 @@ bool SendToTarget(Program& program, InsertionActions& actions, const QString& ke
 
 namespace {
 
-bool SendSequence(Program& program, WindowId target, const QStringList& sequence) {
+SendResult SendSequence(Program& program, WindowId target, const QStringList& sequence) {
     for (const QString& keys : sequence) {
-        if (!SendGuarded(program, target, keys))
-            return false;
+        if (const SendResult result = SendOnce(program, target, keys); result != SendResult::Ok)
+            return result;
     }
-    return true;
+    return SendResult::Ok;
 }
 
 } // namespace
@@ -112,12 +121,17 @@ bool ClipClick(Program& program, InsertionActions& actions, int row, Qt::MouseBu
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0)
             actions.ProcessEvents();
-        if (SendSequence(program, target, sequence)) {
+        const SendResult result = SendSequence(program, target, sequence);
+        if (result == SendResult::Ok) {
             // Only a clip that really arrived makes the next appended one need a blank.
             if (!overwrite)
                 program.SpaceBeforeAppend = 1;
             return true;
         }
+        // Another window took the keyboard: it was put there by the user or another
+        // program, and the clip must not follow the target back there.
+        if (result == SendResult::FocusLost)
+            return false;
     }
     return false;
 }

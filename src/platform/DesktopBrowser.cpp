@@ -173,6 +173,11 @@ QStringList ExpandExec(const QStringList& arguments, const QString& address) {
             }
             hadCode = true;
             if (IsFileCode(code)) {
+                // Only a code that is the whole argument is filled in: inside a larger one
+                // (a shell's "-c" string above all) the address would become part of a
+                // command. The entry is then not used at all.
+                if (arg.size() != 2)
+                    return {};
                 // One address per command: a second file code is dropped.
                 if (!placed)
                     expanded += address;

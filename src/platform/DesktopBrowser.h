@@ -37,9 +37,10 @@ QString DesktopEntryValue(const QByteArray& content, const QString& key);
 // backslash outside quotes work as in a shell. Empty optional when a quote is not closed.
 std::optional<QStringList> SplitExec(const QString& exec);
 
-// Puts `address` in place of the first %u, %U, %f or %F (as the whole argument, or inside
-// one), turns %% into %, and drops every other field code. With no such code the address
-// is added as the last argument.
+// Puts `address` in place of the first %u, %U, %f or %F, turns %% into %, and drops every
+// other field code. With no such code the address is added as the last argument. Empty
+// when a file code sits inside a larger argument ("--app=%u", sh -c "browser %u"): the
+// address would become part of another string there, which no address may ever do.
 QStringList ExpandExec(const QStringList& arguments, const QString& address);
 
 // XDG_DATA_HOME (or ~/.local/share) and then XDG_DATA_DIRS (or /usr/local/share and

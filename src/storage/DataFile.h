@@ -1,8 +1,10 @@
 #pragma once
 // The one way data files are opened: an existing file is made writable first, a missing
-// one is created empty (readable by the user only, since these files hold passwords),
-// and nothing is ever truncated. Reads and writes are positional. The file closes when
-// the object goes out of scope, so no file stays open between events.
+// one is created empty, and nothing is ever truncated. Since these files hold passwords,
+// every file is created and kept readable by the user only, and a symbolic link is read
+// but never written through (nor has the mode of what it points to changed). Reads and writes are
+// positional. The file closes when the object goes out of scope, so no file stays open between
+// events.
 #include <QByteArray>
 #include <QFile>
 #include <QString>

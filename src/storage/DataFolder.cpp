@@ -4,7 +4,11 @@
 #include "storage/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelpo {
 
@@ -74,9 +78,23 @@ QString ResolveDataFolder(const QString& dataDirArgument, const QString& environ
     return AsFolder(perUserFolder);
 }
 
-bool MakeDataFolder(const QString& folder) {
-    QDir().mkpath(folder);
-    return QFileInfo(folder).isDir();
+bool MakeDataFolder(const QString& folder, const QString& perUserFolder) {
+    const QString path = QDir::cleanPath(folder);
+    if (folder != AsFolder(perUserFolder)) {
+        // A folder the user chose, or a portable installation, keeps the rights it has.
+        QDir().mkpath(path);
+        return QFileInfo(path).isDir();
+    }
+    // The per-user folder holds the passwords of one user: nobody else may even list it.
+    QDir().mkpath(QFileInfo(path).path());
+    const QByteArray name = QFile::encodeName(path);
+    ::mkdir(name.constData(), 0700);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return QFileInfo(path).isDir();
+    if ((st.st_mode & 077) && st.st_uid == ::geteuid())
+        ::chmod(name.constData(), st.st_mode & 0700);
+    return true;
 }
 
 } // namespace kelpo

@@ -32,7 +32,7 @@ QString ResolveDataFolder(const QString& dataDirArgument, const QString& environ
                           const QString& programFolder, const QString& perUserFolder);
 
 // Creates the folder (with its parents) when missing; false when it does not exist
-// afterwards.
-bool MakeDataFolder(const QString& folder);
+// afterwards. When it is the per-user folder it is made, or narrowed to, 0700.
+bool MakeDataFolder(const QString& folder, const QString& perUserFolder);
 
 } // namespace kelpo

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace kelpo {
 
 namespace {
@@ -47,7 +49,8 @@ void MakeFolder(const QString& folder) {
     QString path = folder;
     while (path.endsWith('/') && path.size() > 1)
         path.chop(1);
-    QDir().mkdir(path);
+    // Only the user may list the entries of a library.
+    ::mkdir(QFile::encodeName(path).constData(), 0700);
 }
 
 // Writes `record` at `offset` of a fixed-record file whose new-file content is

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -52,6 +53,13 @@ bool WaitFor(int fd, short events, const QDeadlineTimer& deadline) {
 
 } // namespace
 
+QString SingleInstance::ShortSocketFolder() {
+    QString temp = QDir::tempPath();
+    if (QFile::encodeName(temp).size() > 40)
+        temp = QStringLiteral("/tmp");
+    return temp + QStringLiteral("/kelpo-") + QString::number(::geteuid());
+}
+
 QString SingleInstance::KeyFor(const QString& dataFolder) {
     QString folder = QFileInfo(dataFolder).canonicalFilePath();
     if (folder.isEmpty())
@@ -70,6 +78,18 @@ SingleInstance::SingleInstance(const QString& dataFolder, const QString& runtime
     if (folder.isEmpty())
         folder = QDir::tempPath();
     base_ = QDir(folder).filePath(KeyFor(dataFolder));
+    socketPath_ = base_ + QStringLiteral(".socket");
+    sockaddr_un address;
+    if (!Address(socketPath_, &address)) {
+        // A socket's name holds at most 107 bytes, less than a deep runtime folder needs:
+        // the socket then lives in a private folder of ours under the temporary folder,
+        // named after the whole path so that every runtime folder keeps its own.
+        const QByteArray hash =
+            QCryptographicHash::hash(QFile::encodeName(socketPath_), QCryptographicHash::Sha256)
+                .toHex();
+        socketPath_ = ShortSocketFolder() + QStringLiteral("/kelpo-") +
+                      QString::fromLatin1(hash.left(20)) + QStringLiteral(".socket");
+    }
     lock_ = std::make_unique<QLockFile>(LockPath());
     // A lock is stale only when its process is gone, however long the program has run.
     lock_->setStaleLockTime(0);
@@ -102,8 +122,14 @@ SingleInstance::Claim SingleInstance::ClaimOrNotify(int timeoutMs) {
                      qPrintable(LockPath()));
             return Claim::First;
         }
-        if (NotifyRunning())
+        switch (NotifyRunning(int(std::max<qint64>(deadline.remainingTime(), 500)))) {
+        case Answer::Answered:
             return Claim::Notified;
+        case Answer::Silent:
+            return Claim::NoAnswer;
+        case Answer::NotListening:
+            break;
+        }
         if (deadline.hasExpired())
             return Claim::NoAnswer;
         // The holder is still starting and not listening yet.
@@ -115,6 +141,11 @@ bool SingleInstance::Listen() {
     sockaddr_un address;
     if (!Address(SocketPath(), &address)) {
         qWarning("kelpo: socket path too long: %s", qPrintable(SocketPath()));
+        return false;
+    }
+    if (!PrivateFolderReady()) {
+        qWarning("kelpo: %s is not a private folder of ours; not listening",
+                 qPrintable(QFileInfo(SocketPath()).path()));
         return false;
     }
     // We hold the lock, so a socket file left here belongs to a program that crashed.
@@ -137,13 +168,26 @@ bool SingleInstance::Listen() {
     return true;
 }
 
-bool SingleInstance::NotifyRunning() {
+bool SingleInstance::PrivateFolderReady() const {
+    const QString folder = QFileInfo(SocketPath()).path();
+    if (base_.startsWith(folder + '/'))
+        return true; // the runtime folder itself
+    // Anyone may create folders in the temporary folder: ours must be a real folder,
+    // owned by us and closed to others, or another user could answer in our place.
+    const QByteArray name = QFile::encodeName(folder);
+    ::mkdir(name.constData(), 0700);
+    struct stat st {};
+    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+SingleInstance::Answer SingleInstance::NotifyRunning(int answerWaitMs) {
     sockaddr_un address;
-    if (!Address(SocketPath(), &address))
-        return false;
+    if (!Address(SocketPath(), &address) || !PrivateFolderReady())
+        return Answer::NotListening;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
+        return Answer::NotListening;
     const QDeadlineTimer connectDeadline(1000);
     bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     if (!ok && errno == EAGAIN) {
@@ -156,16 +200,26 @@ bool SingleInstance::NotifyRunning() {
     if (ok)
         ok = ::send(fd, ShowRequest, sizeof ShowRequest - 1, MSG_NOSIGNAL) ==
              ssize_t(sizeof ShowRequest - 1);
-    if (ok) {
-        // The answer says the request arrived; a busy instance still gets it when it
-        // does not answer in time.
-        const QDeadlineTimer answerDeadline(2000);
-        char answer[8];
-        if (WaitFor(fd, POLLIN, answerDeadline))
-            (void)::recv(fd, answer, sizeof answer, 0);
+    if (!ok) {
+        ::close(fd);
+        return Answer::NotListening;
+    }
+    // Only the answer shows the instance is alive: a stopped or hung one still has its
+    // connections accepted by the system, and a start that took that for an answer
+    // would end without a word while nothing comes to the front.
+    const QDeadlineTimer answerDeadline(answerWaitMs);
+    QByteArray answer;
+    while (!answer.contains('\n') && WaitFor(fd, POLLIN, answerDeadline)) {
+        char buffer[8];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (n <= 0)
+            break;
+        answer.append(buffer, qsizetype(n));
     }
     ::close(fd);
-    return ok;
+    return answer == ShowAnswer ? Answer::Answered : Answer::Silent;
 }
 
 void SingleInstance::OnNewConnection() {

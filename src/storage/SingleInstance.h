@@ -25,7 +25,8 @@ public:
     enum class Claim {
         First,    // this is the one instance; showRequested() reports later starts
         Notified, // another instance runs and was asked to show itself
-        NoAnswer, // another instance holds the lock but did not answer in time
+        NoAnswer, // another instance holds the lock but did not answer in time (hung,
+                  // stopped, or not listening)
     };
 
     // `runtimeFolder` empty: the user's runtime folder (XDG_RUNTIME_DIR, else a private
@@ -39,7 +40,10 @@ public:
     Claim ClaimOrNotify(int timeoutMs = 5000);
 
     QString LockPath() const { return base_ + QStringLiteral(".lock"); }
-    QString SocketPath() const { return base_ + QStringLiteral(".socket"); }
+    // Beside the lock, or, when that path is too long for a socket, in a private folder of
+    // ours under the temporary folder.
+    QString SocketPath() const { return socketPath_; }
+    static QString ShortSocketFolder();
 
     // The file-name stem shared by all starts with this data folder.
     static QString KeyFor(const QString& dataFolder);
@@ -49,12 +53,15 @@ signals:
 
 private:
     bool Listen();
-    bool NotifyRunning();
+    enum class Answer { Answered, Silent, NotListening };
+    Answer NotifyRunning(int answerWaitMs);
+    bool PrivateFolderReady() const;
     void OnNewConnection();
     void OnReadable(int fd);
     void Drop(int fd);
 
     QString base_;
+    QString socketPath_;
     std::unique_ptr<QLockFile> lock_;
     int listenFd_ = -1;
     QSocketNotifier* listener_ = nullptr;

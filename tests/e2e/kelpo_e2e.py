@@ -20,9 +20,9 @@ def run(*args, check=True):
                           text=True).stdout
 
 
-# Polls `predicate` for up to ten seconds; `detail` adds to the message of a failure.
-def wait_for(predicate, what, detail=lambda: ""):
-    deadline = time.monotonic() + 10
+# Polls `predicate` for up to `seconds`; `detail` adds to the message of a failure.
+def wait_for(predicate, what, detail=lambda: "", seconds=10):
+    deadline = time.monotonic() + seconds
     while not (value := predicate()):
         check(time.monotonic() < deadline, "timed out waiting for " + what + detail())
         time.sleep(0.02)

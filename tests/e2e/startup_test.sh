@@ -4,9 +4,10 @@
 # where its window is moved to; a second
 # start with the same data folder ends and brings the first back; a lock left by a
 # program killed with -9 does not block the next start; two starts at the same moment
-# give one program; two data folders run side by side; the data folder is found without
-# --data-dir; an unwritable data folder gives one message and a running program; without
-# a display it says so. Coming back from the tray is in pages_tray_test.sh.
+# give one program; a start beside a stopped one says so; two data folders run side by
+# side; the data folder is found without --data-dir (the per-user one private); an
+# unwritable data folder gives one message and a running program; without a display it
+# says so. Coming back from the tray is in pages_tray_test.sh.
 set -u
 
 work=$(mktemp -d)
@@ -113,6 +114,21 @@ expect "and a further start reaches it, which comes back in normal state" \
   eval 'wait_exit "$started" && state_is "$win" Normal'
 stop "$after"
 
+# --- a stopped first start ------------------------------------------------------------
+# It holds the lock and its socket still accepts, but it cannot answer: a later start
+# says so instead of ending silently while nothing comes to the front.
+start "$work/stopped"
+stopped=$started
+main_window "$stopped" >/dev/null
+kill -STOP "$stopped"
+start "$work/stopped"
+boxes() { xdotool search --all --onlyvisible --pid "$started" --name '^ Kelpo$' 2>/dev/null | wc -l; }
+expect "a start beside a stopped one shows why nothing opens" \
+  eval 'wait_for "[ \"\$(boxes)\" = 1 ]" && running "$started"'
+kill -CONT "$stopped"
+stop "$started"
+stop "$stopped"
+
 # --- two starts at the same moment ---------------------------------------------------
 for round in 1 2 3 4 5; do
   start "$work/race$round"
@@ -139,6 +155,8 @@ started_in() { # expected data folder, then the command
 expect "without a folder the data lives in the per-user folder" \
   started_in "$work/home/.local/share/Kelpo/Kelpo" \
   env -u KELPO_DATA_DIR -u XDG_DATA_HOME HOME="$work/home" "$KELPO_BIN"
+expect "which only the user may open" \
+  test "$(stat -c %a "$work/home/.local/share/Kelpo/Kelpo")" = 700
 # A portable installation in the old one-folder layout: the data stays beside the
 # program and becomes its first library.
 old="$work/portable"

@@ -2,14 +2,15 @@
 
 namespace kelpo {
 
-SendResult FakeKeySender::SendKeys(const QString& keys, bool wait) {
+SendResult FakeKeySender::SendKeysTo(WindowId target, const QString& keys, bool wait) {
     ++calls;
     lastWait = wait;
+    lastTarget = target;
     if (beforeSend)
         beforeSend(keys);
     if (failNext > 0) {
         --failNext;
-        return SendResult::Failed;
+        return failure;
     }
     typed += keys;
     return SendResult::Ok;

@@ -18,11 +18,13 @@ namespace kelpo {
 
 class FakeKeySender : public KeySender {
 public:
-    SendResult SendKeys(const QString& keys, bool wait) override;
+    SendResult SendKeysTo(WindowId target, const QString& keys, bool wait) override;
 
-    QString typed;             // every successful send, concatenated
-    int calls = 0;             // SendKeys calls, failed ones included
-    int failNext = 0;          // the next n calls fail with Failed, typing nothing
+    QString typed;    // every successful send, concatenated
+    int calls = 0;    // SendKeys calls, failed ones included
+    int failNext = 0; // the next n calls fail with `failure`, typing nothing
+    SendResult failure = SendResult::Failed;
+    WindowId lastTarget = 0;
     bool lastWait = false;
     // Called before each send (for example to change the foreground window mid-run).
     std::function<void(const QString&)> beforeSend;
@@ -44,11 +46,11 @@ public:
     void SwitchTo(WindowId window);
 
     WindowId foreground = 0;
-    bool refuseActivation = false;    // BringToForeground fails (a window that won't come)
+    bool refuseActivation = false; // BringToForeground fails (a window that won't come)
     QMap<WindowId, QString> titles;
     QList<WindowId> desktops;
     QList<WindowId> gone;
-    QList<WindowId> activations;      // every BringToForeground asked
+    QList<WindowId> activations; // every BringToForeground asked
     QList<WindowId> keptOnTop;
     std::function<void(WindowId)> onForegroundChanged;
 };

@@ -75,6 +75,23 @@ TEST_F(AutoInsertTest, StopsAtOnceWhenAnotherWindowComesForward) {
     EXPECT_TRUE(t.fakes.windows.activations.isEmpty());
 }
 
+TEST_F(AutoInsertTest, StopsWithoutRetryWhenTheSenderSeesTheFocusGoMidClip) {
+    // The window manager has not caught up yet: only the sender, which checks the real
+    // keyboard focus before each key, sees the other window.
+    Clips({"jane", "s3cret", "{Enter}"});
+    onSend = [&](const QString& keys) {
+        EXPECT_EQ(t.fakes.keys.lastTarget, Browser);
+        if (keys == "s3cret") {
+            t.fakes.keys.failure = SendResult::FocusLost;
+            t.fakes.keys.failNext = 1;
+        }
+    };
+    EXPECT_EQ(Run(), AutoInsertResult::TargetLost);
+    EXPECT_EQ(log, "<off><pause><ev>" + Overwrite("jane") +
+                       "[{HOME}][+{END}][{DEL}]![s3cret]<resume><on>");
+    EXPECT_TRUE(t.fakes.windows.activations.isEmpty());
+}
+
 TEST_F(AutoInsertTest, AFailedClipIsProcessedAgainOncePerRun) {
     Clips({"jane", "{Tab}", "s3cret"});
     int failures = 0;

@@ -37,10 +37,15 @@ TEST(DesktopExec, QuotingEscapesAndFieldCodes) {
 
     // The address replaces the first file code only, whole; other codes go; none: it goes last.
     const QString address = "https://example.com/?q=%u&x=%%";
-    EXPECT_EQ(ExpandExec({"b", "--app=%u", "%U"}, address), (QStringList{"b", "--app=" + address}));
+    EXPECT_EQ(ExpandExec({"b", "%u", "%U"}, address), (QStringList{"b", address}));
     EXPECT_EQ(ExpandExec({"b", "%i", "--name=%c%k", "%d", "100%%", "%F"}, address),
               (QStringList{"b", "--name=", "100%", address}));
     EXPECT_EQ(ExpandExec({"b", "--private"}, address), (QStringList{"b", "--private", address}));
+    // A file code inside a larger argument makes the entry unusable: the address would
+    // become part of a shell string or another option.
+    for (const QStringList& exec : {QStringList{"sh", "-c", "b %u"}, QStringList{"b", "--app=%u"},
+                                    QStringList{"b", "%U", "x%f"}})
+        EXPECT_EQ(ExpandExec(exec, address), QStringList()) << exec.join(' ').toStdString();
 
     // An address a browser could take for an option is never passed.
     EXPECT_TRUE(IsSafeAddress(" -x"));
@@ -131,6 +136,21 @@ TEST_F(FakeSession, TheLookupAsksTheSettingsThenTheHttpHandlerAndStartsNothing) 
         EXPECT_EQ(DesktopBrowser(env).Command("example.com"), command) << settings.data();
     }
     EXPECT_TRUE(QDir(root + "bin").entryList({"launch.*"}, QDir::Files).isEmpty());
+}
+
+TEST_F(FakeSession, AShellWrappingEntryIsPassedOverForXdgOpen) {
+    // The default entry runs the browser through a shell with the address in its command
+    // string; xdg-open, which takes the address as one argument, is used instead.
+    Write(root + ".local/share/applications/fakebrowser.desktop",
+          "[Desktop Entry]\nExec=sh -c \"echo %u > " + (root + "shell-ran").toUtf8() + "\"\n");
+    Write(root + "bin/xdg-open",
+          "#!/bin/sh\nexec " + (root + "bin/fake-browser").toUtf8() + " \"--flag=a b\" \"$@\"\n");
+    DesktopBrowser browser(env);
+    const QString address = "https://example.com/$(touch P);touch P `touch P`'\"";
+    ASSERT_TRUE(browser.Open(QString(address).replace("P", root + "pwn")));
+    EXPECT_EQ(WaitForLaunches(1), QStringList{QString(address).replace("P", root + "pwn")});
+    EXPECT_FALSE(QFileInfo::exists(root + "pwn"));
+    EXPECT_FALSE(QFileInfo::exists(root + "shell-ran"));
 }
 
 TEST_F(FakeSession, WithoutAnyBrowserNothingStarts) {

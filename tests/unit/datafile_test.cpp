@@ -2,11 +2,16 @@
 #include "TestProgram.h"
 #include "core/Ansi.h"
 #include "storage/DataFile.h"
+#include "storage/DataFolder.h"
+#include "storage/Names.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace kelpo;
 
@@ -55,4 +60,80 @@ TEST(DataFile, ReadOnlyFileIsMadeWritableAndShortReadsPad) {
     EXPECT_EQ(file.ReadAt(10, 5), QByteArray());
     EXPECT_EQ(TrimRight("  a b  "), QByteArray("  a b"));
     EXPECT_EQ(PadRight("ab", 4), QByteArray("ab  "));
+}
+
+namespace {
+
+mode_t ModeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+} // namespace
+
+TEST(DataFile, NeverWritesOrChangesAFileOutsideThroughALink) {
+    TestProgram t;
+    const QString outside = t.dir.path() + "/elsewhere/";
+    ASSERT_TRUE(QDir().mkpath(outside));
+    const struct {
+        const char* name;
+        mode_t mode; // 0: the link points nowhere
+    } links[] = {{"Kelpo.ini", 0444}, {"Page3.dat", 0666}, {"Names.dat", 0}};
+    for (const auto& link : links) {
+        const QString target = outside + link.name;
+        if (link.mode) {
+            TestProgram::WriteAll(target, "outside text, not ours");
+            ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), link.mode), 0);
+        }
+        ASSERT_TRUE(QFile::link(target, t.Path(link.name)));
+        {
+            DataFile file(t.Path(link.name));
+            EXPECT_FALSE(file.WriteAt(0, "secret")) << link.name;
+            // What the link shows is still read: nothing the user had is hidden.
+            EXPECT_EQ(file.ReadAt(0, 7), link.mode ? QByteArray("outside") : QByteArray());
+        }
+        EXPECT_EQ(ModeOf(target), link.mode) << link.name;
+        EXPECT_EQ(TestProgram::ReadAll(target),
+                  link.mode ? QByteArray("outside text, not ours") : QByteArray())
+            << link.name;
+    }
+}
+
+TEST(DataFile, NewFilesAreTheUsersAloneAndWiderOnesAreNarrowed) {
+    TestProgram t;
+    const mode_t oldMask = ::umask(0);
+    { DataFile created(t.Path("new.dat")); }
+    ::umask(oldMask);
+    EXPECT_EQ(ModeOf(t.Path("new.dat")), 0600u);
+
+    TestProgram::WriteAll(t.Path("Page1.dat"), "scrambled");
+    ASSERT_EQ(::chmod(QFile::encodeName(t.Path("Page1.dat")).constData(), 0664), 0);
+    { DataFile found(t.Path("Page1.dat")); }
+    EXPECT_EQ(ModeOf(t.Path("Page1.dat")), 0600u);
+}
+
+TEST(DataFolder, ThePerUserFolderAndItsLibrariesAreTheUsersAlone) {
+    QTemporaryDir dir;
+    const QString perUser = dir.path() + "/share/Kelpo";
+    const QString chosen = dir.path() + "/chosen/";
+    const mode_t oldMask = ::umask(0022);
+    EXPECT_TRUE(MakeDataFolder(perUser + "/", perUser));
+    EXPECT_TRUE(MakeDataFolder(chosen, perUser));
+    EXPECT_EQ(ModeOf(perUser), 0700u);
+    EXPECT_EQ(ModeOf(chosen), 0755u); // a folder the user chose keeps its rights
+    EXPECT_EQ(ModeOf(dir.path() + "/share"), 0755u);
+
+    // Found wider, it is narrowed.
+    ASSERT_EQ(::chmod(QFile::encodeName(perUser).constData(), 0775), 0);
+    EXPECT_TRUE(MakeDataFolder(perUser + "/", perUser));
+    EXPECT_EQ(ModeOf(perUser), 0700u);
+
+    TestProgram t;
+    t.program.ProgramFolder = perUser + "/";
+    t.program.LibraryFolder = perUser + "/Lib1/";
+    LoadNames(t.program);
+    EXPECT_TRUE(WriteNameRecord(t.program, perUser + "/Lib7/", 3, "Bank", 1));
+    ::umask(oldMask);
+    EXPECT_EQ(ModeOf(perUser + "/Lib1"), 0700u);
+    EXPECT_EQ(ModeOf(perUser + "/Lib7"), 0700u);
 }

@@ -125,4 +125,16 @@ TEST_F(ClipClickTest, ATextSequenceIsRetriedOnceFromItsStartThenGivesUp) {
     EXPECT_FALSE(SendToTarget(t.program, actions, "{ENTER}"));
     EXPECT_EQ(log,
               "<off><ev>![{HOME}]<ev>![{HOME}]<on><off><ev>![{Tab 1}]<on><off><ev>![{ENTER}]<on>");
+
+    // The keyboard focus went to another window mid-clip: the clip does not follow it
+    // there, and it goes to the target only.
+    log.clear();
+    t.fakes.keys.failure = SendResult::FocusLost;
+    onSend = [&](const QString& keys) {
+        EXPECT_EQ(t.fakes.keys.lastTarget, Browser);
+        if (keys == "user")
+            t.fakes.keys.failNext = 1;
+    };
+    EXPECT_FALSE(Click(0));
+    EXPECT_EQ(log, "<off><ev>[{HOME}][+{END}][{DEL}]![user]<on>");
 }

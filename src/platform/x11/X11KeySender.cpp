@@ -12,6 +12,7 @@
 
 // Xlib last: its macros clash with Qt's names.
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11KeyRescue.h"
 #include "platform/x11/X11Keymap.h"
 
 #include <X11/XKBlib.h>
@@ -22,6 +23,7 @@ namespace kelpo {
 using x11::Connection;
 using x11::KeyChoice;
 using x11::Keymap;
+using x11::KeyRescue;
 
 namespace {
 
@@ -67,7 +69,26 @@ bool Interrupted() {
     return g_pendingSignal != 0;
 }
 
+// Holds the X server for this connection alone while alive.
+class ServerHold {
+public:
+    explicit ServerHold(Display* dpy) : dpy_(dpy) { XGrabServer(dpy_); }
+    ~ServerHold() {
+        XUngrabServer(dpy_);
+        XFlush(dpy_);
+    }
+    ServerHold(const ServerHold&) = delete;
+    ServerHold& operator=(const ServerHold&) = delete;
+
+private:
+    Display* dpy_;
+};
+
 using Clock = std::chrono::steady_clock;
+
+// Strokes handed to the server per round trip: a batch is as quick as one key, and a
+// termination signal or a failed request still stops the typing within a few keys.
+constexpr size_t StrokesPerSync = 16;
 
 int MsLeft(Clock::time_point deadline) {
     return int(std::max<long long>(
@@ -107,23 +128,48 @@ struct X11KeySender::Impl {
     std::vector<KeyCode> pressed; // keys we hold down, in press order
     Loan loan;                    // spare keys currently lent
     Connection::Trap* trap = nullptr;
+    // The target of the send under way and the window the keyboard focus is on inside it.
+    Window client = 0;
+    Window focus = None;
+    bool focusLost = false;
 
     Display* Dpy() const { return conn->Dpy(); }
 
-    bool Healthy() const { return !Interrupted() && (!trap || trap->errors == 0); }
+    bool Healthy() const { return !Interrupted() && !focusLost && (!trap || trap->errors == 0); }
 
-    // Each event is synchronised, so the server has it before the next one goes out:
-    // programs then see the keys in order even with no delay between them.
-    bool Press(KeyCode code) {
-        XTestFakeKeyEvent(Dpy(), code, True, CurrentTime);
-        pressed.push_back(code);
-        XSync(Dpy(), False);
+    // Where the real keyboard focus is, in one round trip. The window manager's
+    // _NET_ACTIVE_WINDOW follows it only later, so a window that took the focus a moment
+    // ago is still seen here. A move to another window of the target is followed.
+    bool FocusOnTarget() {
+        Window now = None;
+        int revert = 0;
+        XGetInputFocus(Dpy(), &now, &revert);
+        if (now != focus) {
+            if (now == None || now == PointerRoot || conn->ClientWindowOf(now) != client)
+                focusLost = true;
+            else
+                focus = now;
+        }
         return Healthy();
     }
 
-    bool Release(KeyCode code) {
+    // Key events are only queued here; Sync() hands a batch to the server in one round
+    // trip. The server takes one client's requests in order, so the keys still arrive in
+    // order, and a batch of keys costs about what a single key used to. Each key is noted
+    // for the crash rescue before it goes down.
+    void Press(KeyCode code) {
+        KeyRescue::KeyDown(code, true);
+        XTestFakeKeyEvent(Dpy(), code, True, CurrentTime);
+        pressed.push_back(code);
+    }
+
+    void Release(KeyCode code) {
         XTestFakeKeyEvent(Dpy(), code, False, CurrentTime);
         pressed.erase(std::find(pressed.begin(), pressed.end(), code));
+        KeyRescue::KeyDown(code, false);
+    }
+
+    bool Sync() {
         XSync(Dpy(), False);
         return Healthy();
     }
@@ -134,6 +180,8 @@ struct X11KeySender::Impl {
             pressed.pop_back();
         }
         XSync(Dpy(), False);
+        for (int code = 0; code < 256; ++code)
+            KeyRescue::KeyDown(KeyCode(code), false);
     }
 
     // Puts the lent keys back exactly as they were, in one keymap change.
@@ -146,6 +194,7 @@ struct X11KeySender::Impl {
         changes.num_key_syms = static_cast<unsigned char>(loan.last - loan.first + 1);
         XkbChangeMap(Dpy(), loan.original, &changes);
         XSync(Dpy(), False);
+        KeyRescue::Restored();
         XkbFreeKeyboard(loan.original, XkbAllComponentsMask, True);
         loan = Loan{};
     }
@@ -257,6 +306,7 @@ struct X11KeySender::Impl {
         // Alphabetic keys: Caps Lock is then part of choosing the level, so a toolkit
         // does not upper-case what the key gives.
         size_t next = 0;
+        std::vector<std::pair<KeyCode, std::vector<KeySym>>> lending;
         for (KeyCode code : chosen) {
             int alphabetic[XkbNumKbdGroups] = {XkbAlphabeticIndex};
             ok = ok &&
@@ -266,6 +316,7 @@ struct X11KeySender::Impl {
             KeySym* out = XkbKeySymsPtr(lent, code);
             out[0] = syms[next++];
             out[1] = next < syms.size() ? syms[next++] : out[0];
+            lending.push_back({code, {out[0], out[1]}});
         }
         if (ok) {
             loan.first =
@@ -277,6 +328,8 @@ struct X11KeySender::Impl {
             changes.changed = XkbKeySymsMask;
             changes.first_key_sym = KeyCode(loan.first);
             changes.num_key_syms = static_cast<unsigned char>(loan.last - loan.first + 1);
+            // Recorded before it happens, so that not even a kill leaves it behind.
+            KeyRescue::Lending(loan.original, changes, lending);
             ok = XkbChangeMap(Dpy(), lent, &changes);
         }
         XkbFreeKeyboard(lent, XkbAllComponentsMask, True);
@@ -284,19 +337,32 @@ struct X11KeySender::Impl {
         return ok && Healthy();
     }
 
+    // Queues one stroke: its modifiers down, the key down and up, the modifiers up.
     bool Type(const Planned& p) {
         std::vector<KeyCode> mods;
         if (!keymap.KeysFor(p.choice.modifiers | p.notationMods, &mods))
             return false;
         for (KeyCode m : mods)
-            if (!Press(m))
-                return false;
-        if (!Press(p.choice.code) || !Release(p.choice.code))
-            return false;
+            Press(m);
+        Press(p.choice.code);
+        Release(p.choice.code);
         for (auto it = mods.rbegin(); it != mods.rend(); ++it)
-            if (!Release(*it))
-                return false;
+            Release(*it);
         return true;
+    }
+
+    // Types plan[from, to) as one batch. The real keyboard focus is checked and the keys
+    // handed over while the server serves us alone, so no window can take the focus
+    // between the check and the keys. A batch is a few dozen events and one round trip,
+    // so the rest of the desktop never waits long.
+    bool TypeBatch(const std::vector<Planned>& plan, size_t from, size_t to) {
+        ServerHold hold(Dpy());
+        if (!FocusOnTarget())
+            return false;
+        for (size_t i = from; i < to; ++i)
+            if (!Type(plan[i]))
+                return false;
+        return Sync();
     }
 
     enum class Reply { Answered, CannotAnswer, TimedOut };
@@ -384,7 +450,7 @@ struct X11KeySender::Impl {
         return false;
     }
 
-    SendResult Send(const QString& keys, bool wait);
+    SendResult Send(Window target, const QString& keys, bool wait);
     SendResult TypeSegment(const QList<KeyStroke>& strokes, Window target, bool wait, bool first);
 };
 
@@ -397,7 +463,7 @@ bool IsLockKey(const KeyStroke& s) {
 
 } // namespace
 
-SendResult X11KeySender::Impl::Send(const QString& keys, bool wait) {
+SendResult X11KeySender::Impl::Send(Window requested, const QString& keys, bool wait) {
     const ParsedKeys parsed = ParseKeys(keys);
     if (!parsed.Ok())
         return parsed.error == NotationError::UnsupportedCharacter ? SendResult::Untypeable
@@ -418,10 +484,15 @@ SendResult X11KeySender::Impl::Send(const QString& keys, bool wait) {
 
     Connection::Trap sendTrap(*conn);
     trap = &sendTrap;
-    const Window target = conn->FocusedClientWindow();
-    SendResult result = SendResult::Ok;
+    const Window target = requested ? requested : conn->FocusedClientWindow();
+    client = target;
+    focus = None;
+    focusLost = !target;
+    SendResult result = FocusOnTarget() ? SendResult::Ok : SendResult::FocusLost;
     for (qsizetype i = 0; i < segments.size() && result == SendResult::Ok; ++i)
         result = TypeSegment(segments[i], target, wait && i + 1 == segments.size(), i == 0);
+    if (focusLost)
+        result = SendResult::FocusLost;
     trap = nullptr;
     return result;
 }
@@ -477,6 +548,8 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
     }
 
     SignalGuard guard;
+    // Gone before the guard lets a termination signal through.
+    KeyRescue::SendScope rescue;
     bool ok = true;
     for (size_t c = 0; ok && c + 1 < cuts.size(); ++c) {
         std::vector<KeySym> lend;
@@ -491,8 +564,8 @@ SendResult X11KeySender::Impl::TypeSegment(const QList<KeyStroke>& strokes, Wind
                     ok = keymap.Find(plan[i].missing, &plan[i].choice);
             ok = ok && WaitForTargetToReadMap(target) && Healthy();
         }
-        for (size_t i = cuts[c]; ok && i < cuts[c + 1]; ++i)
-            ok = Type(plan[i]);
+        for (size_t i = cuts[c]; ok && i < cuts[c + 1]; i += StrokesPerSync)
+            ok = TypeBatch(plan, i, std::min(cuts[c + 1], i + StrokesPerSync));
         if (ok && !lend.empty()) {
             // The next stretch's loan takes these keys back in the same change.
             WaitForTarget(target, true, cuts[c + 1] - cuts[c]);
@@ -516,6 +589,9 @@ std::unique_ptr<X11KeySender> X11KeySender::Create() {
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(conn->Dpy(), &event, &error, &major, &minor))
         return nullptr;
+    // A send that was killed may have left keys lent or down; its journal says so.
+    KeyRescue::RecoverAfterKill(conn->Dpy());
+    KeyRescue::Arm(conn->Dpy());
     auto impl = std::make_unique<Impl>();
     impl->conn = std::move(conn);
     if (!impl->keymap.Load(impl->Dpy()))
@@ -527,8 +603,8 @@ X11KeySender::X11KeySender(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 X11KeySender::~X11KeySender() = default;
 
-SendResult X11KeySender::SendKeys(const QString& keys, bool wait) {
-    return d->Send(keys, wait);
+SendResult X11KeySender::SendKeysTo(WindowId target, const QString& keys, bool wait) {
+    return d->Send(Window(target), keys, wait);
 }
 
 } // namespace kelpo

@@ -13,7 +13,7 @@ public:
     static std::unique_ptr<X11KeySender> Create();
     ~X11KeySender() override;
 
-    SendResult SendKeys(const QString& keys, bool wait) override;
+    SendResult SendKeysTo(WindowId target, const QString& keys, bool wait) override;
 
     // How long a Shift, Ctrl or Alt the user still holds may take to come up before the
     // send is given up.

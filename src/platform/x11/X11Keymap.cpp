@@ -11,14 +11,18 @@ namespace kelpo::x11 {
 namespace {
 
 // Windows-1252's characters in 0x80-0x9F and their traditional keysyms (0 where X11 has
-// none); every character also has the Unicode keysym 0x1000000 + code point.
+// none, or where a target we type into cannot read it); every character also has the
+// Unicode keysym 0x1000000 + code point.
+// The per-mille sign is typed only through its Unicode keysym: Chromium turns the
+// traditional "permille" keysym into no character at all, whether a spare key is lent for
+// it or the layout has it (Finnish, AltGr+5), so the sign was lost there.
 struct LegacySym {
     char16_t character;
     KeySym sym;
 };
 constexpr LegacySym LegacySyms[] = {
     {0x20AC, 0x20ac}, {0x201A, 0x0afd}, {0x0192, 0x08f6}, {0x201E, 0x0afe}, {0x2026, 0x0aae},
-    {0x2020, 0x0af1}, {0x2021, 0x0af2}, {0x02C6, 0},      {0x2030, 0x0ad5}, {0x0160, 0x01a9},
+    {0x2020, 0x0af1}, {0x2021, 0x0af2}, {0x02C6, 0},      {0x2030, 0},      {0x0160, 0x01a9},
     {0x2039, 0},      {0x0152, 0x13bc}, {0x017D, 0x01ae}, {0x2018, 0x0ad0}, {0x2019, 0x0ad1},
     {0x201C, 0x0ad2}, {0x201D, 0x0ad3}, {0x2022, 0},      {0x2013, 0x0aaa}, {0x2014, 0x0aa9},
     {0x02DC, 0},      {0x2122, 0x0ac9}, {0x0161, 0x01b9}, {0x203A, 0},      {0x0153, 0x13bd},

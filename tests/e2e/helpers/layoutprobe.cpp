@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
     pages.show();
     for (int slot = 0; slot < VisibleSlotCount; ++slot)
         Print("Pages", &pages, pages.NameLabel(slot), QStringLiteral("Pagenames_%1").arg(slot));
+    for (QPushButton* button : pages.findChildren<QPushButton*>())
+        if (!button->objectName().isEmpty())
+            Print("Pages", &pages, button, button->objectName());
 
     DoIt doIt(program);
     doIt.setAttribute(Qt::WA_DontShowOnScreen);

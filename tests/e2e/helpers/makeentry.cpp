@@ -2,7 +2,7 @@
 // own file code, so a test starts from a data folder a user could have.
 //
 //   makeentry --library DIR --slot N --name NAME [--url URL] [--password PW]
-//             [--hidden 1,4] [--] CLIP...
+//             [--hidden 1,4] [--color RRGGBB] [--] CLIP...
 //
 // The names file gets the entry's record (created with blank, white slots when missing).
 #include "core/Ansi.h"
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     parser.addOption({"url", "bookmark", "url"});
     parser.addOption({"password", "entry password", "pw"});
     parser.addOption({"hidden", "comma-separated rows masked by stars", "rows"});
+    parser.addOption({"color", "the name's colour, as RRGGBB", "rgb", "FFFFFF"});
     parser.addPositionalArgument("clips", "the clips, in order");
     parser.process(app);
 
@@ -53,6 +54,14 @@ int main(int argc, char** argv) {
     entry.Name = parser.value("name");
     entry.Url = parser.value("url");
     entry.Password = parser.value("password");
+    bool isColor = false;
+    const std::uint32_t rgb = parser.value("color").toUInt(&isColor, 16);
+    if (!isColor || parser.value("color").size() != 6) {
+        std::fprintf(stderr, "makeentry: --color wants RRGGBB\n");
+        return 2;
+    }
+    // Stored the Windows way round: blue in the high byte.
+    entry.Color = ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
     const QStringList clips = parser.positionalArguments();
     for (int i = 0; i < clips.size() && i < ClipCount; ++i)
         entry.Clips[i] = clips[i];

@@ -26,6 +26,8 @@ static const char* Name(SendResult r) {
         return "ModifierHeld";
     case SendResult::Failed:
         return "Failed";
+    case SendResult::FocusLost:
+        return "FocusLost";
     }
     return "?";
 }

@@ -1,0 +1,240 @@
+# Real browsers as typing targets: a loopback HTTP server of the test serves our log-in page
+# (loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
+# under a throw-away profile on the private display that run-in-x.sh provides. The target
+# answers like FormTarget (window, state, wait, click_field, stop), so the same cases and
+# open_entry_for drive either. No browser driver: the page itself reports what it holds.
+import json
+import os
+import queue
+import shutil
+import signal
+import subprocess
+import tempfile
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+from kelpo_e2e import HELPERS, check, run, visible_window, wait_for, xdo
+
+PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loginpage.html")
+TITLE = "Browser Target"
+
+# Every printable character of Windows-1252.
+WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
+    "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ" + "".join(chr(c) for c in range(0xA0, 0x100))
+# 200 characters that hold every printable ASCII character.
+ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
+
+
+# The brace notation's own characters typed literally.
+def escape_keys(text):
+    return "".join("{%s}" % c if c in "+^%~(){}" else c for c in text)
+
+
+# Types `keys` with the key sender itself (tests/e2e helpers), waiting for the target.
+def send_keys(keys):
+    result = run(HELPERS + "/sendkeys", keys).split()
+    check(result == ["sending", "Ok"], "sendkeys said %r" % result)
+
+
+class PageServer:
+    """127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
+    monotonic time each report came in, and hands out commands to the page."""
+
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.latest = {}
+        self.history = []  # (monotonic ns, report), for the typing benchmark
+        self.commands = queue.Queue()
+        with open(PAGE, "rb") as f:
+            page = f.read()
+        server = self
+
+        class Handler(BaseHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def reply(self, body, kind):
+                self.send_response(200)
+                self.send_header("Content-Type", kind)
+                self.send_header("Content-Length", str(len(body)))
+                self.send_header("Cache-Control", "no-store")
+                self.end_headers()
+                self.wfile.write(body)
+
+            def do_GET(self):
+                if self.path == "/":
+                    self.reply(page, "text/html; charset=utf-8")
+                elif self.path == "/command":
+                    try:
+                        command = server.commands.get(timeout=20)
+                    except queue.Empty:
+                        command = {}
+                    try:
+                        self.reply(json.dumps(command).encode(), "application/json")
+                    except OSError:  # the page went away meanwhile: keep the command
+                        if command:
+                            server.commands.put(command)
+                else:
+                    self.send_error(404)
+
+            def do_POST(self):
+                body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
+                now = time.monotonic_ns()
+                try:
+                    report = json.loads(body)
+                except ValueError:
+                    report = None
+                if isinstance(report, dict):
+                    with server.lock:
+                        if report.get("seq", 0) > server.latest.get("seq", 0):
+                            server.latest = report
+                            server.history.append((now, report))
+                self.reply(b"{}", "application/json")
+
+        self.httpd = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.httpd.daemon_threads = True
+        self.url = "http://127.0.0.1:%d/" % self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def state(self):
+        with self.lock:
+            return dict(self.latest)
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+FIREFOX_PREFS = {
+    "browser.shell.checkDefaultBrowser": False,
+    "browser.startup.homepage_override.mstone": "ignore",
+    "startup.homepage_welcome_url": "",
+    "startup.homepage_welcome_url.additional": "",
+    "browser.aboutwelcome.enabled": False,
+    "datareporting.policy.dataSubmissionEnabled": False,
+    "datareporting.policy.firstRunURL": "",
+    "datareporting.healthreport.uploadEnabled": False,
+    "toolkit.telemetry.enabled": False,
+    "toolkit.telemetry.unified": False,
+    "toolkit.telemetry.reportingpolicy.firstRun": False,
+    "app.update.auto": False,
+    "app.update.checkInstallTime": False,
+    "app.update.disabledForTesting": True,
+    "extensions.update.enabled": False,
+    "browser.safebrowsing.malware.enabled": False,
+    "browser.safebrowsing.phishing.enabled": False,
+    "browser.safebrowsing.downloads.enabled": False,
+    "network.captive-portal-service.enabled": False,
+    "network.connectivity-service.enabled": False,
+    "browser.newtabpage.enabled": False,
+    "browser.sessionstore.resume_from_crash": False,
+    "browser.tabs.warnOnClose": False,
+    "browser.translations.enable": False,
+    "signon.rememberSignons": False,
+    "browser.formfill.enable": False,
+}
+
+
+def browser_command(browser, profile, url):
+    if browser == "chromium":
+        os.makedirs(os.path.join(profile, "Default"))
+        # No offer to save the password that was just typed.
+        with open(os.path.join(profile, "Default", "Preferences"), "w") as f:
+            json.dump({"credentials_enable_service": False,
+                       "profile": {"password_manager_enabled": False},
+                       "translate": {"enabled": False}}, f)
+        command = ["chromium", "--user-data-dir=" + profile, "--no-first-run",
+                   "--no-default-browser-check", "--disable-background-networking",
+                   "--disable-component-update", "--disable-sync", "--disable-gpu",
+                   "--password-store=basic", "--window-position=520,300",
+                   "--window-size=720,560"]
+        if os.geteuid() == 0:
+            command.append("--no-sandbox")  # its sandbox refuses to run as root
+        return command + [url]
+    if browser == "firefox":
+        with open(os.path.join(profile, "user.js"), "w") as f:
+            for name, value in FIREFOX_PREFS.items():
+                f.write("user_pref(%s, %s);\n" % (json.dumps(name), json.dumps(value)))
+        # Its first window would open maximised and hide the program's main window.
+        with open(os.path.join(profile, "xulstore.json"), "w") as f:
+            json.dump({"chrome://browser/content/browser.xhtml": {"main-window": {
+                "sizemode": "normal", "screenX": "520", "screenY": "300", "width": "720",
+                "height": "560"}}}, f)
+        return ["firefox-esr", "--no-remote", "--new-instance", "-profile", profile, url]
+    raise ValueError(browser)
+
+
+class BrowserTarget:
+    """The browser showing our log-in page, started and focused on the user field."""
+
+    def __init__(self, browser):
+        self.browser = browser
+        self.commands_sent = 0
+        self.server = PageServer()
+        self.dir = tempfile.mkdtemp(prefix="kelpo-%s-" % browser)
+        profile = os.path.join(self.dir, "profile")
+        os.makedirs(profile)
+        self.log_path = os.path.join(self.dir, "browser.log")
+        env = dict(os.environ, LC_ALL="C.UTF-8")
+        env.pop("ASAN_OPTIONS", None)
+        with open(self.log_path, "w") as log:
+            # A session of its own, so the browser and its helpers end together.
+            self.proc = subprocess.Popen(browser_command(browser, profile, self.server.url),
+                                         stdout=log, stderr=log, env=env,
+                                         start_new_session=True)
+        try:
+            # A browser's first start on a busy machine takes a while.
+            self.window = wait_for(lambda: visible_window(TITLE), browser + "'s window",
+                                   self.log_tail, seconds=60)
+            # Clear of the program's main window, whose entries the tests click.
+            xdo("windowsize", self.window, 720, 560, check=False)
+            xdo("windowmove", self.window, 520, 300, check=False)
+            xdo("windowactivate", self.window, check=False)
+            self.wait(lambda s: s.get("focus") == "user", "the page's user field")
+            self.command("the page to count focus losses", ready=True)
+        except BaseException:
+            self.stop()
+            raise
+
+    def log_tail(self):
+        with open(self.log_path, errors="replace") as log:
+            return "; the browser said:\n" + log.read()[-3000:]
+
+    def state(self):
+        return self.server.state()
+
+    def wait(self, predicate, what):
+        return wait_for(lambda: (lambda s: s if s and predicate(s) else None)(self.state()),
+                        what, lambda: "; the page said %r" % self.state())
+
+    # Hands the page a command and waits until it was carried out: a state that merely
+    # looks right may come before the command, which would then land in a later case.
+    def command(self, what, **command):
+        self.commands_sent += 1
+        command["id"] = self.commands_sent
+        self.server.commands.put(command)
+        return self.wait(lambda s: s.get("done", 0) >= command["id"], what)
+
+    def click_field(self, name):
+        self.command("focus in " + name, focus=name)
+        self.wait(lambda s: s["focus"] == name, "focus in " + name)
+
+    # Empties the fields and puts the focus in `name`.
+    def clear(self, name):
+        self.command("empty fields", clear=True, focus=name)
+        self.wait(lambda s: s["focus"] == name, "focus in " + name)
+
+    def stop(self):
+        for sig in (signal.SIGTERM, signal.SIGKILL):
+            try:
+                os.killpg(self.proc.pid, sig)
+            except ProcessLookupError:
+                break
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                pass
+        self.proc.wait()
+        self.server.stop()
+        shutil.rmtree(self.dir, ignore_errors=True)
