@@ -15,18 +15,30 @@
 
 namespace kelpo {
 
+namespace {
+
+// The X11 services only when Qt itself runs on X11: on another platform (offscreen,
+// Wayland) their windows would not be the program's.
+bool OnX11() {
+    return !qGuiApp || QGuiApplication::platformName() == u"xcb";
+}
+
+} // namespace
+
 // Each service is created here; a service not available on this system stays null and
 // the program does without it.
 RealPlatform::RealPlatform() {
     tray_ = std::make_unique<QtTrayIcon>();
     browser_ = std::make_unique<DesktopBrowser>();
     sound_ = std::make_unique<DesktopSound>();
-    // The X11 services only when Qt itself runs on X11: on another platform (offscreen,
-    // Wayland) their windows would not be the program's.
-    if (!qGuiApp || QGuiApplication::platformName() == u"xcb") {
+    if (OnX11())
         windows_ = X11WindowSystem::Create();
+}
+
+KeySender* RealPlatform::CreateKeySender() {
+    if (!keys_ && OnX11())
         keys_ = X11KeySender::Create();
-    }
+    return keys_.get();
 }
 
 RealPlatform::~RealPlatform() = default;

@@ -15,6 +15,11 @@ public:
 
     Platform Get() const;
 
+    // The key sender, made apart from the rest: it opens a connection of its own and reads
+    // the keyboard map, which nothing needs before the main window is up. Null when keys
+    // cannot be typed here.
+    KeySender* CreateKeySender();
+
 private:
     std::unique_ptr<KeySender> keys_;
     std::unique_ptr<WindowSystem> windows_;

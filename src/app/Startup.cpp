@@ -2,7 +2,6 @@
 
 #include "app/WindowShell.h"
 #include "entries/LibraryOps.h"
-#include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "mainwindow/ScreenResForm.h"
 #include "platform/TrayIcon.h"
@@ -90,7 +89,6 @@ Startup::~Startup() {
         program_.platform.tray->Hide();
     program_.shell = nullptr;
     shell_.reset();
-    doIt_.reset();
     pages_.reset();
 }
 
@@ -137,8 +135,8 @@ void Startup::CreateWindows() {
     if (pages_)
         return;
     pages_ = std::make_unique<Pages>(program_);
-    doIt_ = std::make_unique<DoIt>(program_);
-    shell_ = std::make_unique<WindowShell>(program_, *pages_, *doIt_);
+    // The insertion window is made when an entry is first opened (WindowShell).
+    shell_ = std::make_unique<WindowShell>(program_, *pages_);
     program_.shell = shell_.get();
 }
 
@@ -170,7 +168,6 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     const Settings& s = program_.settings;
     const double tpp = screen.twipsPerPixel;
     pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
-    doIt_->move(ToPixels(s.InsertLeft, tpp), ToPixels(s.InsertTop, tpp));
 
     pages_->ApplyQuickHelpState();
     program_.PressOffset = PressOffsetFor(tpp);

@@ -1,7 +1,8 @@
 #pragma once
 // Start-up: the data folder, the one-instance guard, old-layout data, the settings, the
-// screen check, and the two windows that live for the whole run. Shutdown writes
-// nothing: every change is on disk the moment it is made.
+// screen check, and the main window with the shell over it, which makes the insertion
+// window when an entry is first opened. Shutdown writes nothing: every change is on disk
+// the moment it is made.
 #include <QRect>
 #include <QString>
 
@@ -11,7 +12,6 @@ namespace kelpo {
 
 struct Program;
 class Pages;
-class DoIt;
 class SingleInstance;
 class WindowShell;
 
@@ -57,7 +57,6 @@ public:
     void ShowMainWindow();
 
     Pages* pages() const { return pages_.get(); }
-    DoIt* doIt() const { return doIt_.get(); }
 
 private:
     void CreateWindows();
@@ -69,7 +68,6 @@ private:
     bool running_ = false;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Pages> pages_;
-    std::unique_ptr<DoIt> doIt_;
     std::unique_ptr<WindowShell> shell_;
 };
 

@@ -7,8 +7,21 @@
 namespace kelpo {
 
 WindowShell::WindowShell(Program& program, Pages& pages, DoIt& doIt)
-    : program_(program), pages_(pages), doIt_(doIt) {
-    pages_.SetInsertionWindow(&doIt_);
+    : program_(program), pages_(pages), doIt_(&doIt) {
+    pages_.SetInsertionWindow(doIt_);
+}
+
+WindowShell::WindowShell(Program& program, Pages& pages) : program_(program), pages_(pages) {}
+
+WindowShell::~WindowShell() = default;
+
+DoIt& WindowShell::InsertionWindow() {
+    if (!doIt_) {
+        ownDoIt_ = std::make_unique<DoIt>(program_);
+        doIt_ = ownDoIt_.get();
+        pages_.SetInsertionWindow(doIt_);
+    }
+    return *doIt_;
 }
 
 QWidget* WindowShell::MainWindow() {
@@ -48,16 +61,18 @@ void WindowShell::PauseTimer(bool paused) {
 }
 
 void WindowShell::FillInsertionWindow(const ClipArray& clips, const HideArray& hidden) {
+    DoIt& doIt = InsertionWindow();
     for (int i = 0; i < ClipCount; ++i) {
-        doIt_.SetRowHidden(i, hidden[i] != 0);
-        doIt_.SetRowClip(i, clips[i]);
+        doIt.SetRowHidden(i, hidden[i] != 0);
+        doIt.SetRowClip(i, clips[i]);
     }
 }
 
 void WindowShell::ShowInsertionWindow() {
+    DoIt& doIt = InsertionWindow();
     pages_.hide();
-    doIt_.ShowForUse();
-    doIt_.repaint();
+    doIt.ShowForUse();
+    doIt.repaint();
 }
 
 void WindowShell::ShowInsertionQuickHelp() {

@@ -3,6 +3,8 @@
 // another goes through here.
 #include "widgets/Shell.h"
 
+#include <memory>
+
 namespace kelpo {
 
 class DoIt;
@@ -10,7 +12,15 @@ class Pages;
 
 class WindowShell final : public Shell {
 public:
+    // Over an insertion window made elsewhere.
     WindowShell(Program& program, Pages& pages, DoIt& doIt);
+    // Makes the insertion window itself the first time it is asked for: nothing shows it
+    // before an entry is opened, and the main window comes up sooner without it.
+    WindowShell(Program& program, Pages& pages);
+    ~WindowShell() override;
+
+    // The insertion window, made now when it does not exist yet.
+    DoIt& InsertionWindow();
 
     QWidget* MainWindow() override;
     QWidget* NameLabel(int slot) override;
@@ -29,7 +39,8 @@ public:
 private:
     Program& program_;
     Pages& pages_;
-    DoIt& doIt_;
+    DoIt* doIt_ = nullptr;
+    std::unique_ptr<DoIt> ownDoIt_;
 };
 
 } // namespace kelpo

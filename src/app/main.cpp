@@ -1,4 +1,5 @@
 // Kelpo: wires the real platform into the program and starts it.
+#include "app/FontWarmup.h"
 #include "app/RealPlatform.h"
 #include "app/Startup.h"
 #include "core/Version.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -66,6 +68,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    kelpo::FontWarmup fonts;
+
     // The per-user data folder is named after these: ~/.local/share/Kelpo/Kelpo.
     QCoreApplication::setOrganizationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
@@ -97,8 +101,12 @@ int main(int argc, char** argv) {
     program.platform = platform.Get();
     InstallStopHook(program);
 
+    // The windows come next, and with them the first text.
+    fonts.Finish();
     kelpo::Startup startup(program);
     if (!startup.Main(folder))
         return startup.ExitCode();
+    // Made once the main window is up; until then nothing can be typed, and nothing asks.
+    QTimer::singleShot(0, [&] { program.platform.keys = platform.CreateKeySender(); });
     return QApplication::exec();
 }

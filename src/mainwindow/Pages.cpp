@@ -129,7 +129,10 @@ void Pages::SetInsertionWindow(QWidget* window) {
 }
 
 void Pages::BuildWindow() {
-    const QIcon icon(QStringLiteral(":/kelpo/kelpo.png"));
+    // The program's icon is read once, by the application; decoding it again costs start-up.
+    const QIcon icon = QApplication::windowIcon().isNull()
+                           ? QIcon(QStringLiteral(":/kelpo/kelpo.png"))
+                           : QApplication::windowIcon();
     if (!icon.isNull())
         setWindowIcon(icon);
     setFixedSize(TwipsToPixels(L::WindowWidth, this), TwipsToPixels(L::WindowHeight, this));

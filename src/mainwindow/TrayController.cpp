@@ -33,7 +33,13 @@ TrayController::TrayController(Program& program, QWidget& window, QMenu& menu)
     };
     tray->onAvailable = [this] { TrayAppeared(); };
     tray->onLost = [this] { TrayLost(); };
-    tray->IsAvailable(); // starts the tray's watch for a tray host
+    // Starts the tray's watch for a tray host once the window is up: making the icon may
+    // have to reach the session bus, which the window's first appearance need not wait for.
+    // Minimising before then makes the icon at once.
+    QTimer::singleShot(0, &window_, [this] {
+        if (TrayIcon* later = program_.platform.tray)
+            later->IsAvailable();
+    });
 }
 
 TrayController::~TrayController() {

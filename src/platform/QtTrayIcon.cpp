@@ -12,11 +12,12 @@ namespace kelpo {
 namespace {
 
 QIcon ProgramIcon() {
+    // The application's icon when it has one: the same picture, already decoded.
+    if (!QApplication::windowIcon().isNull())
+        return QApplication::windowIcon();
     QIcon icon(QStringLiteral(":/kelpo/kelpo.png"));
     if (!icon.isNull())
         return icon;
-    if (!QApplication::windowIcon().isNull())
-        return QApplication::windowIcon();
     // Without an icon Qt shows nothing at all; a plain mark is better than no way back.
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);

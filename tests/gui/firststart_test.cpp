@@ -6,6 +6,8 @@
 #include "insertion/DoIt.h"
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
+#include "storage/Settings.h"
+#include "widgets/Shell.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -53,6 +55,42 @@ private slots:
         QVERIFY(startup.pages()->isVisible() && !startup.pages()->isMinimized() &&
                 !t.fakes.tray.visible);
         QVERIFY(t.fakes.windows.activations.contains(WindowId(startup.pages()->winId())));
+    }
+
+    void insertionWindowIsMadeOnFirstUseInItsStoredPlaceAndKeptOnTop() {
+        TestProgram t;
+        QTemporaryDir runtime;
+        Startup startup(t.program, runtime.path());
+        QVERIFY(startup.InitializeProgram(BigScreen));
+        const auto insertionWindows = [] {
+            QList<DoIt*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* doIt = qobject_cast<DoIt*>(w))
+                    found.append(doIt);
+            return found;
+        };
+        QVERIFY(insertionWindows().isEmpty()); // not made for the main window's first paint
+
+        ClipArray clips{};
+        clips[0] = "alice";
+        HideArray hidden{};
+        hidden[1] = 1;
+        clips[1] = "secret";
+        Shell& shell = ShellOf(t.program);
+        shell.FillInsertionWindow(clips, hidden);
+        shell.ShowInsertionWindow();
+        shell.FillInsertionWindow(clips, hidden); // a second entry reuses the window
+        const QList<DoIt*> made = insertionWindows();
+        QCOMPARE(made.size(), 1);
+        DoIt* doIt = made[0];
+        QVERIFY(doIt->isVisible() && !startup.pages()->isVisible());
+        QCOMPARE(doIt->findChild<QWidget*>("Names_0")->property("text").toString(), "alice");
+        QCOMPARE(doIt->findChild<QWidget*>("Names_1")->property("text").toString(), "******");
+        const Settings& s = t.program.settings;
+        QCOMPARE(doIt->pos(), QPoint(qRound(s.InsertLeft / 15.0), qRound(s.InsertTop / 15.0)));
+        // The main window's tick knows it: keeps it on top.
+        startup.pages()->Timer1_Timer();
+        QVERIFY(t.fakes.windows.keptOnTop.contains(WindowId(doIt->winId())));
     }
 
     void tooSmallScreenShowsOnlyTheNoticeAndWritesNothing() {
