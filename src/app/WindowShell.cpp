@@ -76,7 +76,7 @@ void WindowShell::ShowInsertionWindow() {
 }
 
 void WindowShell::ShowInsertionQuickHelp() {
-    doIt_.SetQuickHelpVisible(true);
+    InsertionWindow().SetQuickHelpVisible(true);
 }
 
 void WindowShell::OpenEditor(int slot) {

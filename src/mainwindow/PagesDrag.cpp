@@ -7,6 +7,7 @@
 #include "mainwindow/Pages.h"
 #include "storage/Names.h"
 #include "storage/Program.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/MouseArgs.h"
 #include "widgets/Notice.h"
 
