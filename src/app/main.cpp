@@ -28,11 +28,11 @@ bool HasDisplayFor(const QStringList& arguments) {
 // "swap:2") stops the program right before that file step, so that the test can kill it
 // there and check what the next start makes of the files.
 void InstallStopHook(kelpo::Program& program) {
-    const QStringList spec = qEnvironmentVariable("KELPO_TEST_STOP_AT").split(':');
-    if (spec.size() != 2)
+    const QStringList stopAt = qEnvironmentVariable("KELPO_TEST_STOP_AT").split(':');
+    if (stopAt.size() != 2)
         return;
-    const QString operation = spec[0];
-    const int step = spec[1].toInt();
+    const QString operation = stopAt[0];
+    const int step = stopAt[1].toInt();
     program.fileStepHook = [operation, step](const QString& name, int at) {
         if (name == operation && at == step)
             std::raise(SIGSTOP);
