@@ -9,7 +9,15 @@ build=${1:?usage: bench/startup.sh BUILD_DIR [RUNS]}
 runs=${2:-10}
 build=$(cd "$build" && pwd)
 
-cmake --build "$build" --target kelpo minimal_window startup_probe >/dev/null
+if [ -z "${KELPO_BENCH_RT:-}" ]; then
+  cmake --build "$build" --target kelpo minimal_window startup_probe >/dev/null
+  # Other work on the machine (a build, another test run) moves these figures more than
+  # any change to the program does: where allowed, the measurement runs at real-time
+  # priority, as on an otherwise quiet machine.
+  if chrt -f 50 true 2>/dev/null; then
+    KELPO_BENCH_RT=1 exec chrt -f 50 "$0" "$@"
+  fi
+fi
 
 tmp=$(mktemp -d)
 xvfb=""
@@ -65,7 +73,7 @@ printf '%-18s %12s %12s %8s\n' "peak RSS (KiB)" "$k_kb" "$m_kb" "$(ratio "$k_kb"
 # CPU time until the window is mapped: the same work measured with less disturbance from
 # other load on the machine (the load average is printed below for that reason).
 printf '%-18s %12s %12s %8s\n' "CPU time (ms)" "$k_cpu" "$m_cpu" "$(ratio "$k_cpu" "$m_cpu")"
-echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)${KELPO_BENCH_RT:+ (measured at real-time priority)}"
 awk -v a="$k_ms" -v b="$m_ms" -v c="$k_kb" -v d="$m_kb" 'BEGIN {
   ok = (a <= 1.5 * b && c <= 1.5 * d)
   print ok ? "goal (within 1.5x on both): met" : "goal (within 1.5x on both): NOT met" }'

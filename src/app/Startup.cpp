@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include <utility>
+
 #include "app/WindowShell.h"
 #include "entries/LibraryOps.h"
 #include "mainwindow/Pages.h"
@@ -153,6 +155,7 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     const bool firstRun = LoadSettings(program_, screenTwips, mainTwips);
 
     if (screenTwips.width() < mainTwips.width() || screenTwips.height() < mainTwips.height()) {
+        WaitForFonts();
         ScreenResForm notice(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
         notice.CentreOn(screen.geometry);
         notice.exec();
@@ -162,6 +165,11 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
 
     LoadLibraryFiles(program_, screenTwips, mainTwips);
     pages_->RefreshLibraryButtons();
+    // What needs no font is done while the fonts are still being read: the styles'
+    // polish and the window on the X server (shown later).
+    pages_->ensurePolished();
+    pages_->winId();
+    WaitForFonts();
     pages_->RefreshLibraryNames();
     pages_->RefreshNames();
 
@@ -178,6 +186,11 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
         pages_->Minimize();
     running_ = true;
     return true;
+}
+
+void Startup::WaitForFonts() {
+    if (beforeFirstText_)
+        std::exchange(beforeFirstText_, nullptr)();
 }
 
 void Startup::ShowMainWindow() {

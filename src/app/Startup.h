@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace kelpo {
@@ -58,8 +59,13 @@ public:
 
     Pages* pages() const { return pages_.get(); }
 
+    // Runs once, just before the first text is measured (the program waits there for the
+    // fonts it reads on another thread); until then start-up builds what needs no font.
+    void SetBeforeFirstText(std::function<void()> hook) { beforeFirstText_ = std::move(hook); }
+
 private:
     void CreateWindows();
+    void WaitForFonts();
     QSize MainWindowTwips(const ScreenInfo& screen) const;
 
     Program& program_;
@@ -69,6 +75,7 @@ private:
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Pages> pages_;
     std::unique_ptr<WindowShell> shell_;
+    std::function<void()> beforeFirstText_;
 };
 
 } // namespace kelpo

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -75,8 +77,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationVersion(QLatin1String(kelpo::ProgramVersion));
     QApplication app(argc, argv);
-    // Every window of the program, message boxes included, carries its icon.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelpo/kelpo.png")));
+    fonts.ApplicationReady();
+    // Every window of the program, message boxes included, carries its icon. The reader is
+    // told the format and not to guess: guessing loads every image plugin to ask each one.
+    QImageReader iconReader(QStringLiteral(":/kelpo/kelpo.png"), "png");
+    iconReader.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(iconReader.read())));
     // The main window decides when the program ends (its close box may only minimise it
     // to the tray); closing a message box while it is away must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -101,9 +107,9 @@ int main(int argc, char** argv) {
     program.platform = platform.Get();
     InstallStopHook(program);
 
-    // The windows come next, and with them the first text.
-    fonts.Finish();
+    // The windows come next; the first text waits for the fonts.
     kelpo::Startup startup(program);
+    startup.SetBeforeFirstText([&fonts] { fonts.Finish(); });
     if (!startup.Main(folder))
         return startup.ExitCode();
     // Made once the main window is up; until then nothing can be typed, and nothing asks.

@@ -36,7 +36,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kelpo {
 
@@ -204,10 +205,7 @@ void Pages::BuildWindow() {
         Watch(button, Control::Library, k);
         libraryBtn_[k] = button;
     }
-    libNames_ = new LibNames(libraryFrame_);
-    libNames_->setGeometry(libraryBtn_[0]->geometry());
-    libNames_->hide();
-    connect(libNames_, &LibNames::storeRequested, this, &Pages::LibNames_Store);
+    // The library-name editor is made at its first use (a line edit costs the start a font).
 
     BuildPanels();
     BuildBar();
@@ -252,28 +250,24 @@ void Pages::BuildPanels() {
     helpFrame_->setAutoFillBackground(true);
     SetBackground(helpFrame_, helpBack, Qt::black);
     helpFrame_->setGeometry(TwipsRect(left, L::HelpTop, L::PanelWidth, L::HelpHeight, this));
-    // Title, text and the Minimize box stacked, so a title of two lines pushes the rest down.
-    auto* helpLayout = new QVBoxLayout(helpFrame_);
-    const int padPixels = TwipsToPixels(pad, this);
-    helpLayout->setContentsMargins(padPixels, padPixels, padPixels, padPixels);
-    helpLayout->setSpacing(TwipsToPixels(120, this));
     helpLabel_[0] = new QLabel(QuickHelpTitle, helpFrame_);
     helpLabel_[0]->setObjectName("HelpLabel_0");
     helpLabel_[0]->setTextFormat(Qt::PlainText);
     helpLabel_[0]->setFont(bold);
     helpLabel_[0]->setWordWrap(true);
-    helpLayout->addWidget(helpLabel_[0]);
     helpLabel_[1] = new QLabel(QuickHelpText, helpFrame_);
     helpLabel_[1]->setObjectName("HelpLabel_1");
     helpLabel_[1]->setTextFormat(Qt::PlainText);
     helpLabel_[1]->setWordWrap(true);
     helpLabel_[1]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    helpLayout->addWidget(helpLabel_[1]);
     minimizeBtn_ = new QCheckBox(QStringLiteral("Minimize"), helpFrame_);
     minimizeBtn_->setObjectName("MinimizeBtn");
     minimizeBtn_->setFocusPolicy(Qt::TabFocus);
-    helpLayout->addWidget(minimizeBtn_);
-    helpLayout->addStretch(1);
+    // Placed by LayOutHelp() once shown; a place now keeps the show from sizing them itself.
+    for (QWidget* part :
+         {static_cast<QWidget*>(helpLabel_[0]), static_cast<QWidget*>(helpLabel_[1]),
+          static_cast<QWidget*>(minimizeBtn_)})
+        part->setGeometry(TwipsRect(pad, pad, inner, 0, this));
     connect(minimizeBtn_, &QCheckBox::clicked, this, [this] { MinimizeBtn_MouseUp(1, 0, 0, 0); });
     Watch(minimizeBtn_, Control::Minimize);
     minimizeBtn_->hide();
@@ -331,6 +325,10 @@ void Pages::Watch(QWidget* widget, Control control, int index) {
 
 QWidget* Pages::NameLabel(int slot) const {
     return slot >= 0 && slot < SlotCount ? pagenames_[slot] : nullptr;
+}
+
+bool Pages::NamingLibrary() const {
+    return libNames_ && libNames_->isVisible();
 }
 
 void Pages::FocusHoldfocus() {
@@ -405,6 +403,32 @@ void Pages::ApplyQuickHelpState() {
         helpLabel_[1]->setText(QuickHelpText);
     }
     minimizeBtn_->setVisible(off);
+    LayOutHelp();
+}
+
+void Pages::LayOutHelp() {
+    // Laid out while the window is shown only: the heights need the fonts, which start-up
+    // reads while the window is built.
+    if (!isVisible())
+        return;
+    // Title, text and the Minimize box stacked, so a title of two lines pushes the rest
+    // down. The text, top-aligned, has the rest of the panel and needs no measuring; the
+    // Minimize box shows only with quick help off, when there is no text.
+    const int pad = TwipsToPixels(90, this);
+    const int gap = TwipsToPixels(120, this);
+    const int width = helpFrame_->width() - 2 * pad;
+    const int bottom = helpFrame_->height() - pad;
+    int top = pad;
+    const int titleHeight = std::min(helpLabel_[0]->heightForWidth(width), bottom - top);
+    helpLabel_[0]->setGeometry(pad, top, width, titleHeight);
+    top += titleHeight + gap;
+    if (helpLabel_[1]->text().isEmpty()) {
+        helpLabel_[1]->setGeometry(pad, top, width, 0);
+    } else {
+        helpLabel_[1]->setGeometry(pad, top, width, std::max(0, bottom - top));
+        top = bottom;
+    }
+    minimizeBtn_->setGeometry(pad, top, width, minimizeBtn_->sizeHint().height());
 }
 
 void Pages::PlacePointer(int slot) {
@@ -497,6 +521,7 @@ void Pages::Mouser_MouseEnter(const QString& formDesc, const QString& controlDes
         MainWindowHelp(control.name, name && !pagenames_[control.index]->text().isEmpty());
     helpLabel_[0]->setText(help.title);
     helpLabel_[1]->setText(HelpForLabel(help.text));
+    LayOutHelp();
 }
 
 void Pages::ShowNotes(int slot) {
@@ -514,7 +539,7 @@ void Pages::OpenNotes(int slot) {
 }
 
 void Pages::Form_KeyPress(int keyAscii) {
-    if (libNames_->isVisible())
+    if (NamingLibrary())
         return; // the key belongs to the library-name editor
     if (keyAscii == 27) {
         MinimizeBtn_MouseUp(1, 0, 0, 0);

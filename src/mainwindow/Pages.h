@@ -118,6 +118,8 @@ public:
 
     // The label of slot 0-50 (windows placed beside a name need its place).
     QWidget* NameLabel(int slot) const;
+    // Whether a library's name is being edited in place.
+    bool NamingLibrary() const;
     QMenu* PopupMenu() const { return mnuPopup_; }
     // The slot highlighted by the first-letter search, or -1.
     int SearchSlot() const { return search_.Highlighted(); }
@@ -141,6 +143,7 @@ private:
     void BuildBar();
     void Watch(QWidget* widget, Control control, int index = 0);
     void FocusHoldfocus();
+    void LayOutHelp();
     void ShowNotes(int slot);
     void OpenNotes(int slot);
     void ShowSlotColors(int slot);

@@ -152,7 +152,7 @@ void Pages::Pagenames_MouseDown(int index, int button, int shift, float x, float
     (void)button;
     (void)shift;
     FixColor();
-    if (libNames_->isVisible())
+    if (NamingLibrary())
         FocusHoldfocus(); // a click elsewhere stores the name being edited
     downX_ = x;
     downY_ = y;
@@ -207,7 +207,7 @@ void Pages::Trashlabel_DragDrop(Place source) {
 void Pages::LibraryBtn_DragDrop(int index, Place source) {
     if (source.kind != Kind::Library || source.index == index)
         return;
-    if (libNames_->isVisible())
+    if (NamingLibrary())
         FocusHoldfocus(); // stores the name being edited first
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const LibraryOutcome outcome = MoveLibrary(program_, source.index, index, drag_.Button() == 2);
@@ -221,9 +221,13 @@ void Pages::LibraryBtn_MouseUp(int index, int button, int shift, float x, float 
     (void)shift;
     (void)x;
     (void)y;
-    if (button != 2 || index < 0 || index >= LibraryCount || libNames_->isVisible())
+    if (button != 2 || index < 0 || index >= LibraryCount || NamingLibrary())
         return;
     QPushButton* target = libraryBtn_[index];
+    if (!libNames_) {
+        libNames_ = new LibNames(libraryFrame_);
+        connect(libNames_, &LibNames::storeRequested, this, &Pages::LibNames_Store);
+    }
     libNames_->setGeometry(target->geometry());
     libNames_->setText(program_.LibraryNames[index]);
     namingLibrary_ = index;
@@ -235,7 +239,7 @@ void Pages::LibraryBtn_MouseUp(int index, int button, int shift, float x, float 
 
 void Pages::LibNames_Store() {
     const int library = namingLibrary_;
-    if (library < 0 || library >= LibraryCount)
+    if (!libNames_ || library < 0 || library >= LibraryCount)
         return;
     // Reloads the library names, failure or not (a failed write is reported once).
     WriteLibraryName(program_, library, libNames_->text());

@@ -123,7 +123,7 @@ private slots:
         QTest::keyClick(f.pages.get(), Qt::Key_Return);
         QCOMPARE(f.p.settings.LastSlot, qint16(46));
         // While a library is being named, keys belong to its editor.
-        f.pages->findChild<QLineEdit*>("LibNames")->show();
+        f.pages->LibraryBtn_MouseUp(0, 2, 0, 0, 0);
         f.pages->Form_KeyPress('b');
         QCOMPARE(f.pages->SearchSlot(), -1);
     }
