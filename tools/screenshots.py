@@ -186,8 +186,31 @@ def shot_password(kelpo, work, out):
     capture_window(prompt, out)
 
 
+# The Website Editor over an entry, opened with its Edit button.
+def shot_editor(kelpo, work, out):
+    click_in(kelpo.main, kelpo.places["Pages"]["UseBtn_0"])
+    editor = wait_for(lambda: visible_window(r"^ Kelpo \(Edit\)$"), "the Website Editor")
+    xdo("mousemove", 0, 0)
+    settle()
+    capture_window(editor, out)
+
+
+# The Notes window of an entry, opened with a right click on its Edit button, a note being
+# written.
+def shot_notes(kelpo, work, out):
+    click_in(kelpo.main, kelpo.places["Pages"]["UseBtn_2"], button=3)
+    notes = wait_for(lambda: visible_window("^ Notes for Library card$"), "the Notes window")
+    xdo("windowactivate", "--sync", notes)
+    xdo("type", "--delay", "2", "Card renewed in March.")
+    xdo("key", "Return")
+    xdo("type", "--delay", "2", "PIN hint: the old door number.")
+    xdo("mousemove", 0, 0)
+    settle()
+    capture_window(notes, out)
+
+
 SHOTS = [("main", shot_main), ("insertion", shot_insertion), ("options", shot_options),
-         ("password", shot_password)]
+         ("password", shot_password), ("editor", shot_editor), ("notes", shot_notes)]
 
 
 def main():
