@@ -2,7 +2,7 @@
 # Typing into real browsers: Kelpo against `xdotool type` (default delay and --delay 0) into
 # our log-in page in Chromium and Firefox ESR, 10 runs (by default) of a 200-character clip
 # and of an Auto Insert log-in, in one private X server with a window manager.
-# Goal: every Kelpo run correct, in at most a tenth of xdotool's default time.
+# Goal: every Kelpo run correct, the 200 characters in at most a tenth of xdotool's default time.
 # Usage: bench/browsers.sh KELPO_BUILD_DIR HELPER_BUILD_DIR [RUNS [BROWSER...]]
 # (the program from the first build, the test helpers from the second, configured with
 # KELPO_TESTS=ON; a build without sanitizers gives the numbers that matter)

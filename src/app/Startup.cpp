@@ -165,6 +165,11 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
 
     LoadLibraryFiles(program_, screenTwips, mainTwips);
     pages_->RefreshLibraryButtons();
+    // Placed before the window exists on the server: a window made first and moved after
+    // asks the window manager to place its inner area, not its frame, at the point given.
+    const Settings& s = program_.settings;
+    const double tpp = screen.twipsPerPixel;
+    pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
     // What needs no font is done while the fonts are still being read: the styles'
     // polish and the window on the X server (shown later).
     pages_->ensurePolished();
@@ -172,10 +177,6 @@ bool Startup::InitializeProgram(const ScreenInfo& screen) {
     WaitForFonts();
     pages_->RefreshLibraryNames();
     pages_->RefreshNames();
-
-    const Settings& s = program_.settings;
-    const double tpp = screen.twipsPerPixel;
-    pages_->move(ToPixels(s.MainLeft, tpp), ToPixels(s.MainTop, tpp));
 
     pages_->ApplyQuickHelpState();
     program_.PressOffset = PressOffsetFor(tpp);

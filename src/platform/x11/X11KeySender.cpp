@@ -69,13 +69,15 @@ bool Interrupted() {
     return g_pendingSignal != 0;
 }
 
-// Holds the X server for this connection alone while alive.
+// Holds the X server for this connection alone while alive. The release waits for the
+// server to take it in, so our next hold is not read in the same breath: the other
+// clients (a window asking for the focus among them) are served between two holds.
 class ServerHold {
 public:
     explicit ServerHold(Display* dpy) : dpy_(dpy) { XGrabServer(dpy_); }
     ~ServerHold() {
         XUngrabServer(dpy_);
-        XFlush(dpy_);
+        XSync(dpy_, False);
     }
     ServerHold(const ServerHold&) = delete;
     ServerHold& operator=(const ServerHold&) = delete;
@@ -86,9 +88,10 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
-// Strokes handed to the server per round trip: a batch is as quick as one key, and a
-// termination signal or a failed request still stops the typing within a few keys.
-constexpr size_t StrokesPerSync = 16;
+// Strokes handed to the server per hold and round trip: a batch costs about what a single
+// key does. A window that asks for the focus waits at most one batch (a few milliseconds),
+// and a termination signal or a failed request stops the typing at the next batch.
+constexpr size_t StrokesPerSync = 64;
 
 int MsLeft(Clock::time_point deadline) {
     return int(std::max<long long>(
