@@ -18,7 +18,17 @@ namespace kelpo {
 
 class FakeKeySender : public KeySender {
 public:
-    SendResult SendKeysTo(WindowId target, const QString& keys, bool wait) override;
+    SendResult SendKeysTo(WindowId target, const QString& keys, bool wait) override {
+        ++calls;
+        lastWait = wait;
+        lastTarget = target;
+        if (beforeSend)
+            beforeSend(keys);
+        if (failNext > 0 && failNext--)
+            return failure;
+        typed += keys;
+        return SendResult::Ok;
+    }
 
     QString typed;    // every successful send, concatenated
     int calls = 0;    // SendKeys calls, failed ones included
@@ -33,9 +43,17 @@ public:
 class FakeWindowSystem : public WindowSystem {
 public:
     WindowId ForegroundWindow() override { return foreground; }
-    bool BringToForeground(WindowId window, int timeoutMs) override;
+    bool BringToForeground(WindowId window, int) override {
+        activations.append(window);
+        if (refuseActivation || !WindowExists(window))
+            return foreground == window;
+        SwitchTo(window);
+        return true;
+    }
     QString WindowTitle(WindowId window) override { return titles.value(window); }
-    bool IsDesktop(WindowId window) override;
+    bool IsDesktop(WindowId window) override {
+        return desktops.contains(window) || titles.value(window).toUpper() == "PROGRAM MANAGER";
+    }
     bool WindowExists(WindowId window) override { return window != 0 && !gone.contains(window); }
     void KeepOnTop(WindowId window) override { keptOnTop.append(window); }
     void SetForegroundChangedHandler(std::function<void(WindowId)> handler) override {
@@ -43,7 +61,12 @@ public:
     }
 
     // Makes `window` the foreground window and tells the handler, as a real switch would.
-    void SwitchTo(WindowId window);
+    void SwitchTo(WindowId window) {
+        const bool changed = foreground != window;
+        foreground = window;
+        if (changed && onForegroundChanged)
+            onForegroundChanged(window);
+    }
 
     WindowId foreground = 0;
     bool refuseActivation = false; // BringToForeground fails (a window that won't come)
@@ -57,7 +80,11 @@ public:
 
 class FakeBrowser : public Browser {
 public:
-    bool Open(const QString& address) override;
+    bool Open(const QString& address) override {
+        if (available)
+            opened.append(address);
+        return available;
+    }
     QStringList opened;
     bool available = true;
 };
@@ -71,7 +98,10 @@ public:
 class FakeTrayIcon : public TrayIcon {
 public:
     bool IsAvailable() override { return available; }
-    void Show() override;
+    void Show() override {
+        ++shows;
+        visible = available;
+    }
     void Hide() override { visible = false; }
     bool IsVisible() override { return visible; }
 

@@ -19,10 +19,7 @@ inline QByteArray NameBytes(const QByteArray& name, quint32 color = 0x00FFFFFF) 
     return out;
 }
 
-inline QByteArray FileOrEmpty(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+inline QByteArray FileOrEmpty(const QString& path) { return TestProgram::ReadAll(path); }
 
 // Writes a whole entry into slot `slot` of `folder` (which ends in '/'), keeping the
 // other records of its names and URL files. Every store differs with `seed`.
@@ -73,13 +70,12 @@ inline QMap<QString, QByteArray> Shown(const QString& programFolder) {
 // The library name of each library that shows entries, with what it shows.
 inline QMap<QString, QByteArray> NamedContents(const QString& programFolder) {
     const QByteArray libnames = FileOrEmpty(programFolder + "Libnames.dat");
+    const QMap<QString, QByteArray> shown = Shown(programFolder);
     QMap<QString, QByteArray> out;
     for (int k = 1; k <= 19; ++k) {
-        const QString folder = programFolder + QStringLiteral("Lib%1/").arg(k);
         QByteArray all;
         for (int slot = 0; slot < 50; ++slot)
-            if (!FileOrEmpty(folder + "Names.dat").mid(slot * 34, 30).trimmed().isEmpty())
-                all += Entry(folder, slot);
+            all += shown.value(QStringLiteral("Lib%1/%2").arg(k).arg(slot));
         if (!all.isEmpty())
             out.insert(QString::fromLatin1(libnames.mid((k - 1) * 13, 13).trimmed()), all);
     }

@@ -13,19 +13,9 @@ TestProgram::TestProgram() {
     program.SlotColors.fill(DefaultColor);
 }
 
-QString TestProgram::Path(const QString& name) const {
-    return program.ProgramFolder + name;
-}
-
-QString TestProgram::LibraryPath(const QString& name) const {
-    return program.LibraryFolder + name;
-}
-
 QByteArray TestProgram::ReadAll(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TestProgram::WriteAll(const QString& path, const QByteArray& bytes) {

@@ -17,8 +17,8 @@ struct TestProgram {
     Program program;
 
     // Path of a file in the program folder (or the current library's with `inLibrary`).
-    QString Path(const QString& name) const;
-    QString LibraryPath(const QString& name) const;
+    QString Path(const QString& name) const { return program.ProgramFolder + name; }
+    QString LibraryPath(const QString& name) const { return program.LibraryFolder + name; }
 
     // Whole file contents (empty when missing) and writing a file outright.
     static QByteArray ReadAll(const QString& path);
