@@ -19,7 +19,9 @@ inline QByteArray NameBytes(const QByteArray& name, quint32 color = 0x00FFFFFF) 
     return out;
 }
 
-inline QByteArray FileOrEmpty(const QString& path) { return TestProgram::ReadAll(path); }
+inline QByteArray FileOrEmpty(const QString& path) {
+    return TestProgram::ReadAll(path);
+}
 
 // Writes a whole entry into slot `slot` of `folder` (which ends in '/'), keeping the
 // other records of its names and URL files. Every store differs with `seed`.

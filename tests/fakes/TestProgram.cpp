@@ -1,8 +1,8 @@
 #include "TestProgram.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 
 namespace kelpo {
 

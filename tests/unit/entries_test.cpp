@@ -59,8 +59,8 @@ TEST_F(EntriesTest, EntriesCopyAndMoveWithAllFiveStoresAndEraseLeavesTheNeighbou
     ASSERT_TRUE(MoveEntry(p, {Lib(7), 5}, {Lib(7), 20}));
     EXPECT_EQ(Entry(Lib(7), 20), bank);
     EXPECT_EQ(Entry(Lib(7), 5), NameBytes("") + '|' + QByteArray(1000, ' ') + "|||");
-    EXPECT_EQ(Files(7), QStringList({"Names.dat", "Note20.txt", "Page20.dat", "Page20.h",
-                                     "url.dat"}));
+    EXPECT_EQ(Files(7),
+              QStringList({"Names.dat", "Note20.txt", "Page20.dat", "Page20.h", "url.dat"}));
     EXPECT_TRUE(MoveEntry(p, {Lib(7), 20}, {Lib(7), 20})); // onto itself: nothing happens
     EXPECT_EQ(Entry(Lib(7), 20), bank);
     ASSERT_TRUE(MoveEntry(p, {Lib(2), 0}, {Lib(7), 0}));
@@ -83,26 +83,18 @@ TEST_F(EntriesTest, EntriesCopyAndMoveWithAllFiveStoresAndEraseLeavesTheNeighbou
     EXPECT_EQ(Entry(Lib(7), 0), payroll);
 }
 
-TEST_F(EntriesTest, MoveSwapsFoldersAndNamesAndACopyFillsOnlyAnEmptyLibrary) {
-    const QByteArray work = Entry(Lib(2), 0), home = Entry(Lib(7), 5);
-    // Work onto Home (with entries): the two swap, the right button changes nothing.
-    LibraryOutcome out = MoveLibrary(p, 2, 7, true);
-    EXPECT_TRUE(out.ok && out.notices.isEmpty());
-    EXPECT_EQ(LibRecord(7), "Work         ");
-    EXPECT_EQ(LibRecord(2), "Home         ");
-    EXPECT_EQ(Entry(Lib(7), 0), work);
-    EXPECT_EQ(Entry(Lib(2), 5), home);
-    EXPECT_EQ(p.LibraryNames[7], "Work");
-    EXPECT_FALSE(Exists(t.Path("Sparelib")) || Exists(t.Path("Sparelib.txt")));
-
+// (Swapping two named libraries, and copying and erasing one, are in namedrag_test.cpp.)
+TEST_F(EntriesTest, ALibraryMovedOntoAButtonWithoutFolderTakesItsNumberACopyEveryFile) {
+    const QByteArray work = Entry(Lib(2), 0);
     // Onto a button with no folder: the folder takes the new number, the old one has none.
-    ASSERT_TRUE(MoveLibrary(p, 7, 12, false).ok);
-    EXPECT_FALSE(Exists(Lib(7)));
+    ASSERT_TRUE(MoveLibrary(p, 2, 12, false).ok);
+    EXPECT_FALSE(Exists(Lib(2)));
     EXPECT_EQ(Entry(Lib(12), 0), work);
     EXPECT_EQ(LibRecord(12), "Work         ");
-    EXPECT_EQ(LibRecord(7), Unnamed);
+    EXPECT_EQ(LibRecord(2), Unnamed);
 
-    // Copy onto an unnamed library holding only its names and URL files: both buttons hold the same name and the same files.
+    // Copy onto an unnamed library holding only its names and URL files: both buttons hold the same
+    // name and the same files.
     TestProgram::WriteAll(Lib(9) + "Names.dat", NameBytes("").repeated(51));
     TestProgram::WriteAll(Lib(9) + "url.dat", QByteArray(50000, ' '));
     ASSERT_TRUE(MoveLibrary(p, 12, 9, true).ok);
@@ -140,17 +132,11 @@ TEST_F(EntriesTest, ALibraryWithAnythingElseInItIsNotEmptyAndIsSwappedNotCopiedO
 }
 
 TEST_F(EntriesTest, EraseRemovesWhatTheProgramWroteAndLeavesTheRestInSight) {
-    LibraryOutcome out = EraseLibrary(p, 7);
-    EXPECT_TRUE(out.ok && out.notices.isEmpty());
-    EXPECT_FALSE(Exists(Lib(7)));
-    EXPECT_EQ(LibRecord(7), Unnamed);
-    EXPECT_EQ(LibRecord(2), "Work         ");
-
     // A subfolder and a file of another program stay, and the user hears of them.
     TestProgram::WriteAll(Lib(2) + "scans/id.png", "png");
     TestProgram::WriteAll(Lib(2) + "todo.txt", "mine");
     TestProgram::WriteAll(Lib(2) + "PAGE7.DAT", "ours by name");
-    out = EraseLibrary(p, 2);
+    const LibraryOutcome out = EraseLibrary(p, 2);
     ASSERT_EQ(out.notices.size(), 1);
     EXPECT_TRUE(out.notices[0].contains("scans") && out.notices[0].contains("todo.txt"));
     EXPECT_EQ(QDir(Lib(2)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),

@@ -1,11 +1,10 @@
 // The clip and key vocabulary without a window: the brace notation and literal text, the
 // two repeat-count rules (sending's 2-99 on a command-shaped clip, the editor's "above 0"
-// on any text), the editor's row rules and colour swatches, and first-letter search.
+// on any text), the editor's row rules and colour swatches, (their windows, and first-letter
+// search, are gui tests).
 #include "core/ClipCommands.h"
 #include "editor/EditRules.h"
-#include "mainwindow/Search.h"
 #include "platform/KeyNotation.h"
-#include "storage/Program.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +43,22 @@ TEST(KeyNotation, NamedKeysCountsModifiersAndEscapes) {
 TEST(KeyNotation, InvalidNotationIsAnErrorAndYieldsNothing) {
     using enum NotationError;
     const std::pair<const char*, NotationError> cases[] = {
-        {"{TAB", UnbalancedBrace},     {"a}b", UnbalancedBrace},          {"{}", EmptyBraces},
-        {"{TABB}", UnknownKeyName},    {"{SHIFT+TAB}", UnknownKeyName},   {"{F17}", UnknownKeyName},
-        {"{TAB 0}", BadCount},         {"{TAB 1000}", BadCount},          {"{TAB 99999999999}", BadCount},
-        {"abc+", DanglingModifier},    {"++a", DanglingModifier},         {"^(%%a)", DanglingModifier},
-        {"+(ab", UnbalancedParenthesis}, {"a\u03A9b", UnsupportedCharacter},
-        {"\xF0\x9F\x98\x80", UnsupportedCharacter}, {"\x07", UnsupportedCharacter},
+        {"{TAB", UnbalancedBrace},
+        {"a}b", UnbalancedBrace},
+        {"{}", EmptyBraces},
+        {"{TABB}", UnknownKeyName},
+        {"{SHIFT+TAB}", UnknownKeyName},
+        {"{F17}", UnknownKeyName},
+        {"{TAB 0}", BadCount},
+        {"{TAB 1000}", BadCount},
+        {"{TAB 99999999999}", BadCount},
+        {"abc+", DanglingModifier},
+        {"++a", DanglingModifier},
+        {"^(%%a)", DanglingModifier},
+        {"+(ab", UnbalancedParenthesis},
+        {"a\u03A9b", UnsupportedCharacter},
+        {"\xF0\x9F\x98\x80", UnsupportedCharacter},
+        {"\x07", UnsupportedCharacter},
     };
     for (const auto& [keys, error] : cases)
         EXPECT_EQ(ParseKeys(QString::fromUtf8(keys)).error, error) << keys;
@@ -81,15 +90,13 @@ TEST(KeyNotation, EscapedTextIsTypedLiterally) {
 TEST(ClipCommands, RepeatSuffixKindsAndWhatACommandIsSentAs) {
     // Only a count of 2-99 on a braced clip of 8 or more characters.
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"{Tab}{03}", "{Tab}", " 3}"},
-        {"{Down}{99}", "{Down}", " 99}"},
-        {"{Up}{ 5}", "{Up}", " 5}"},       // leading blank skipped
-        {"{Tab}{01}", "{Tab}{01}", " 1}"}, // 1 is no count
-        {"{Tab}{00}", "{Tab}{00}", " 1}"},
-        {"{Tab}{5x}", "{Tab}", " 5}"},   // reading stops at the x
-        {"{ab}{05}", "{ab}", " 5}"},     // exactly 8 characters
-        {"{a}{05}", "{a}{05}", " 1}"},   // 7 are too few
-        {"user{05}", "user{05}", " 1}"}, // must start with a brace
+        {"{Tab}{03}", "{Tab}", " 3}"},     {"{Down}{99}", "{Down}", " 99}"},
+        {"{Up}{ 5}", "{Up}", " 5}"},                                      // leading blank skipped
+        {"{Tab}{01}", "{Tab}{01}", " 1}"},                                // 1 is no count
+        {"{Tab}{00}", "{Tab}{00}", " 1}"}, {"{Tab}{5x}", "{Tab}", " 5}"}, // reading stops at the x
+        {"{ab}{05}", "{ab}", " 5}"},                                      // exactly 8 characters
+        {"{a}{05}", "{a}{05}", " 1}"},                                    // 7 are too few
+        {"user{05}", "user{05}", " 1}"},                                  // must start with a brace
     };
     for (const auto& [clip, rest, suffix] : cases) {
         const RepeatSplit split = RepeatSuffix(clip);
@@ -110,24 +117,23 @@ TEST(EditRules, RepeatCountTargetsAndSuffixes) {
     const QString x196(196, 'x');
     // The rows' texts, the current row and the item chosen; the outcome, the row changed
     // and its new text.
-    const std::tuple<std::map<int, QString>, int, QString, RepeatOutcome, int, QString> cases[] =
-        {
-            // After a command the count goes to the row before the empty current one.
-            {{{4, "{Tab}"}}, 5, "03", RepeatOutcome::Changed, 4, "{Tab}{03}"},
-            {{{4, "{Tab}{03}"}}, 5, "12", RepeatOutcome::Changed, 4, "{Tab}{12}"},
-            {{{4, "{Tab}"}, {5, "{Up}"}}, 5, "02", RepeatOutcome::Changed, 5, "{Up}{02}"},
-            {{}, 0, "05", RepeatOutcome::Unchanged, -1, ""}, // no row before row 0
-            {{{2, "abc"}}, 2, "05", RepeatOutcome::Unchanged, -1, ""}, // too short
-            {{{2, "abcd"}}, 2, "05", RepeatOutcome::Changed, 2, "abcd{05}"},
-            {{{2, "{Up}{00}"}}, 2, "05", RepeatOutcome::Changed, 2, "{Up}{00}{05}"},
-            {{{2, "{Up}{01}"}}, 2, "05", RepeatOutcome::Changed, 2, "{Up}{05}"},
-            // At most 200 characters; replacing a suffix never grows the row.
-            {{{1, x196}}, 1, "02", RepeatOutcome::Changed, 1, x196 + "{02}"},
-            {{{1, x196 + "y"}}, 1, "02", RepeatOutcome::TooLong, 1, x196 + "y"},
-            {{{1, x196 + "{09}"}}, 1, "02", RepeatOutcome::Changed, 1, x196 + "{02}"},
-            {{{4, "{Tab}"}}, 5, "", RepeatOutcome::Unchanged, -1, ""}, // the list's reset
-            {{{39, "{Up}"}}, 39, "99", RepeatOutcome::Changed, 39, "{Up}{99}"},
-        };
+    const std::tuple<std::map<int, QString>, int, QString, RepeatOutcome, int, QString> cases[] = {
+        // After a command the count goes to the row before the empty current one.
+        {{{4, "{Tab}"}}, 5, "03", RepeatOutcome::Changed, 4, "{Tab}{03}"},
+        {{{4, "{Tab}{03}"}}, 5, "12", RepeatOutcome::Changed, 4, "{Tab}{12}"},
+        {{{4, "{Tab}"}, {5, "{Up}"}}, 5, "02", RepeatOutcome::Changed, 5, "{Up}{02}"},
+        {{}, 0, "05", RepeatOutcome::Unchanged, -1, ""},           // no row before row 0
+        {{{2, "abc"}}, 2, "05", RepeatOutcome::Unchanged, -1, ""}, // too short
+        {{{2, "abcd"}}, 2, "05", RepeatOutcome::Changed, 2, "abcd{05}"},
+        {{{2, "{Up}{00}"}}, 2, "05", RepeatOutcome::Changed, 2, "{Up}{00}{05}"},
+        {{{2, "{Up}{01}"}}, 2, "05", RepeatOutcome::Changed, 2, "{Up}{05}"},
+        // At most 200 characters; replacing a suffix never grows the row.
+        {{{1, x196}}, 1, "02", RepeatOutcome::Changed, 1, x196 + "{02}"},
+        {{{1, x196 + "y"}}, 1, "02", RepeatOutcome::TooLong, 1, x196 + "y"},
+        {{{1, x196 + "{09}"}}, 1, "02", RepeatOutcome::Changed, 1, x196 + "{02}"},
+        {{{4, "{Tab}"}}, 5, "", RepeatOutcome::Unchanged, -1, ""}, // the list's reset
+        {{{39, "{Up}"}}, 39, "99", RepeatOutcome::Changed, 39, "{Up}{99}"},
+    };
     for (const auto& [texts, current, item, outcome, row, text] : cases) {
         EditRows rows;
         for (const auto& [i, t] : texts)
@@ -141,46 +147,16 @@ TEST(EditRules, RepeatCountTargetsAndSuffixes) {
     EXPECT_EQ(RepeatItems().size(), 98);
 }
 
-TEST(EditRules, SwatchesTheDragThresholdAndTheCharactersAnEntryCanHold) {
+TEST(EditRules, SwatchesAndTheCharactersAnEntryCanHold) {
     // Every swatch is found by its colour, stored as 0x00BBGGRR (red in the low byte).
     for (int i = 0; i < SwatchCount; ++i)
         EXPECT_EQ(FindSwatch(Swatches()[i].color), Swatches()[i].index) << i;
     EXPECT_EQ(FindSwatch(0x0000FFFF), 0); // yellow
     EXPECT_EQ(FindSwatch(0x00123456), std::nullopt);
     EXPECT_EQ(FindSwatch(0x01FFFFFF), std::nullopt); // a stray high byte matches nothing
-    // Twenty twips of pointer movement is still a click, twenty-one a drag.
-    EXPECT_FALSE(IsDrag(20, 0) || IsDrag(-20, 20));
-    EXPECT_TRUE(IsDrag(21, 0) && IsDrag(0, -21));
-
     EXPECT_EQ(FirstUnstorableCharacter(QString::fromUtf8("Ærø ß € „…“ ‰ Ÿ ‹› {Tab}")), "");
     const std::pair<const char*, const char*> unstorable[] = {
         {"pass😀word", "😀"}, {"ab漢字", "漢"}, {"Ωmega", "Ω"}}; // a pair is one character
     for (const auto& [text, first] : unstorable)
         EXPECT_EQ(FirstUnstorableCharacter(QString::fromUtf8(text)), QString::fromUtf8(first));
-}
-
-TEST(FirstLetterSearch, StepsThroughMatchesFindsNothingThenWrapsAndSkipsTheTestSlot) {
-    std::array<QString, SlotCount> names;
-    names[1] = "1st Bank";
-    names[3] = "Bob";
-    names[4] = QString::fromUtf8("Émile");
-    names[10] = "Alice";
-    names[30] = "bill";
-    names[49] = "Bea";
-    names[TestSlot] = "btest";
-    FirstLetterSearch search;
-    // Upper case matches too and goes on from the current match; another letter starts
-    // from the top; É is not E.
-    std::vector<int> seen;
-    for (QChar key : QString::fromUtf8("bbbbBBab1zÉé"))
-        seen.push_back(search.Press(key.unicode(), names).highlighted);
-    EXPECT_EQ(seen, (std::vector<int>{3, 30, 49, -1, 3, 30, 10, 3, 1, -1, 4, -1}));
-
-    // Each press reports the highlight it replaces, so the row's colour can come back;
-    // clearing restarts from the top.
-    const auto change = search.Press(u'b', names);
-    EXPECT_EQ(std::make_pair(change.restored, change.highlighted), std::make_pair(-1, 3));
-    EXPECT_EQ(search.Press(u'b', names).restored, 3);
-    EXPECT_EQ(search.Clear(), 30);
-    EXPECT_EQ(search.Press(u'b', names).highlighted, 3);
 }
