@@ -150,26 +150,18 @@ TEST_F(EntriesTest, EraseRemovesWhatTheProgramWroteAndLeavesTheRestInSight) {
     EXPECT_EQ(failures, 0);
 }
 
-TEST_F(EntriesTest, SpareFoldersAreKeptUnderANewNameOrPutBackAndBlockNothingLater) {
+TEST_F(EntriesTest, SpareFoldersInTheWayAreKeptUnderANewNameAndBlockNothingLater) {
     const auto before = Shown(p.ProgramFolder);
-    const auto stopSwapAt = [&](int at) {
-        p.fileStepHook = [at](const QString& op, int step) {
-            if (op == "swap" && step == at)
-                throw std::runtime_error("stopped");
-            return true;
-        };
-        EXPECT_THROW(MoveLibrary(p, 2, 7, false), std::runtime_error);
-        p.fileStepHook = nullptr;
-    };
-    // Stopped right after the dragged library reached its new place: undone at start-up.
-    stopSwapAt(4);
-    EXPECT_TRUE(Exists(t.Path("Sparelib")));
-    EXPECT_TRUE(RecoverLibraries(p).isEmpty());
-    EXPECT_EQ(Shown(p.ProgramFolder), before);
-
     // Stopped before the spare went back, and meanwhile its place was taken: kept aside
     // (a name already taken is skipped), and the swap finished otherwise, names following.
-    stopSwapAt(5);
+    // (A swap stopped at any step and put back at start-up is in faults_test.cpp.)
+    p.fileStepHook = [](const QString& op, int step) {
+        if (op == "swap" && step == 5)
+            throw std::runtime_error("stopped");
+        return true;
+    };
+    EXPECT_THROW(MoveLibrary(p, 2, 7, false), std::runtime_error);
+    p.fileStepHook = nullptr;
     TestProgram::WriteAll(Lib(2) + "Names.dat", NameBytes("").repeated(51));
     QDir().mkpath(t.Path("Sparelib kept 1"));
     QStringList notices = RecoverLibraries(p);

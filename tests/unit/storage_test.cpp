@@ -193,14 +193,6 @@ TEST(NameFiles, RecordsAreWrittenInPlaceCutToTheFieldWithDefaultsAround) {
                                                 QByteArray(13 * 13, ' '));
     EXPECT_FALSE(WriteSlotName(t.program, 51, "x", 0));
     EXPECT_FALSE(WriteLibraryName(t.program, 19, "x"));
-    // A failed write is reported once however often it is tried.
-    QStringList reported;
-    t.program.onWriteFailed = [&](const QString& path) { reported.append(path); };
-    ASSERT_TRUE(QFile::remove(t.Path("Libnames.dat")) &&
-                QFile::link("/dev/full", t.Path("Libnames.dat")));
-    EXPECT_FALSE(WriteLibraryName(t.program, 1, "Work"));
-    EXPECT_FALSE(WriteLibraryName(t.program, 2, "Home"));
-    EXPECT_EQ(reported, QStringList{t.Path("Libnames.dat")});
 
     // Another library's folder that does not exist yet; the current tables stay alone.
     ASSERT_TRUE(WriteNameRecord(t.program, t.Path("Lib3/"), 5, "Moved", 0x00808080));
