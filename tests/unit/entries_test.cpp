@@ -116,8 +116,7 @@ TEST_F(EntriesTest, ALibraryWithAnythingElseInItIsNotEmptyAndIsSwappedNotCopiedO
         {"a subfolder", [&] { QDir().mkpath(Lib(16) + "pictures"); }},
         {"a file of another program", [&] { TestProgram::WriteAll(Lib(16) + ".directory", ""); }},
         // A name without its files.
-        {"a name", [&] { TestProgram::WriteAll(Lib(16) + "Names.dat", NameBytes("Orphan")); }},
-    };
+        {"a name", [&] { TestProgram::WriteAll(Lib(16) + "Names.dat", NameBytes("Orphan")); }}};
     for (const auto& [what, make] : cases) {
         QDir(Lib(16)).removeRecursively();
         QDir().mkpath(Lib(16));

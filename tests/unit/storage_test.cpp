@@ -47,6 +47,11 @@ QByteArray RecordBytes(const QByteArray& name, quint32 color) {
 
 const QByteArray BlankNames = RecordBytes("", 0x00FFFFFF).repeated(51);
 
+// A names file of blank records but for `record` in `slot`.
+QByteArray BlankBut(int slot, const QByteArray& record) {
+    return QByteArray(BlankNames).replace(slot * 34, 34, record);
+}
+
 } // namespace
 
 TEST(Ansi, EveryByteRoundTripsAndOtherCharactersBecomeQuestionMarks) {
@@ -183,9 +188,8 @@ TEST(NameFiles, RecordsAreWrittenInPlaceCutToTheFieldWithDefaultsAround) {
 
     // A name longer than its field is cut rather than spilling into slot 8.
     ASSERT_TRUE(WriteSlotName(t.program, 7, QString(35, 'y'), 0x00AABBCC));
-    EXPECT_EQ(Read(t.LibraryPath("Names.dat")), BlankNames.left(7 * 34) +
-                                                    RecordBytes(QByteArray(30, 'y'), 0x00AABBCC) +
-                                                    BlankNames.mid(8 * 34));
+    EXPECT_EQ(Read(t.LibraryPath("Names.dat")),
+              BlankBut(7, RecordBytes(QByteArray(30, 'y'), 0xAABBCC)));
     ASSERT_TRUE(WriteLibraryName(t.program, 4, "Thirteen char"));
     ASSERT_TRUE(WriteLibraryName(t.program, 5, "Much too long a name"));
     EXPECT_EQ(Read(t.Path("Libnames.dat")), QByteArray("Library 1").leftJustified(4 * 13, ' ') +
@@ -196,8 +200,7 @@ TEST(NameFiles, RecordsAreWrittenInPlaceCutToTheFieldWithDefaultsAround) {
 
     // Another library's folder that does not exist yet; the current tables stay alone.
     ASSERT_TRUE(WriteNameRecord(t.program, t.Path("Lib3/"), 5, "Moved", 0x00808080));
-    EXPECT_EQ(Read(t.Path("Lib3/Names.dat")),
-              BlankNames.left(5 * 34) + RecordBytes("Moved", 0x00808080) + BlankNames.mid(6 * 34));
+    EXPECT_EQ(Read(t.Path("Lib3/Names.dat")), BlankBut(5, RecordBytes("Moved", 0x00808080)));
     EXPECT_EQ(t.program.SlotNames[5], "");
     // Only the library folder itself is made, never a data folder above it.
     t.program.LibraryFolder = t.Path("missing/Lib1/");
@@ -314,8 +317,7 @@ TEST_F(PageFilesTest, NotesShowDropEmptyOnesAndASaveWritesExactlyTheTextOrNothin
         {"", "", false},
         {"   ", "   ", false},  // shown once, then gone
         {"\r\n", "\r\n", true}, // a line break is text, not a blank
-        {"Pin 1234\r\nDoor \x80 5", QString::fromUtf8("Pin 1234\r\nDoor € 5"), true},
-    };
+        {"Pin 1234\r\nDoor \x80 5", QString::fromUtf8("Pin 1234\r\nDoor € 5"), true}};
     for (const auto& [bytes, shown, kept] : cases) {
         TestProgram::WriteAll(folder + "Note7.txt", bytes);
         EXPECT_EQ(LookAtNote(folder, 7), shown) << bytes.data();
@@ -422,14 +424,12 @@ TEST(Settings, SavingKeepsReservedFieldsAndLaterBytesAndReportsAFullDiskOnce) {
 
 TEST(Settings, OffScreenWindowPositionsComeBackAndAreSaved) {
     // Insertion window top and left, then the main window's, before and after.
-    const std::array<int, 8> cases[] = {
-        // On screen, at the very edge of the margin: kept.
-        {8500, 11500, 8500, 11500, 8500, 11500, 8500, 11500},
-        // One twip beyond the margin: corrected.
-        {8500, 11501, 8501, 11500, 750, 8750, 750, 3000},
-        // Saved on a larger screen, or negative.
-        {-1, 100, 100, 20000, 750, 8750, 750, 3000},
-    };
+    const std::array<int, 8> cases[] = {// On screen, at the very edge of the margin: kept.
+                                        {8500, 11500, 8500, 11500, 8500, 11500, 8500, 11500},
+                                        // One twip beyond the margin: corrected.
+                                        {8500, 11501, 8501, 11500, 750, 8750, 750, 3000},
+                                        // Saved on a larger screen, or negative.
+                                        {-1, 100, 100, 20000, 750, 8750, 750, 3000}};
     for (const auto& c : cases) {
         TestProgram t;
         Settings& s = t.program.settings;

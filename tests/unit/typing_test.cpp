@@ -33,8 +33,7 @@ TEST(KeyNotation, NamedKeysCountsModifiersAndEscapes) {
         {"^(a+(b)c)d", "^a+^b^cd"},
         // Tilde, tab and line breaks are keys; braced characters are characters.
         {"a~b\tc\r\nd\ne\rf", "a{ENTER}b{TAB}c{ENTER}d{ENTER}e{ENTER}f"},
-        {"{} 3}{a 2}{ }[x]", "{}}{}}{}}aa [x]"},
-    };
+        {"{} 3}{a 2}{ }[x]", "{}}{}}{}}aa [x]"}};
     for (const auto& [keys, strokes] : cases)
         EXPECT_EQ(Strokes(keys), strokes) << keys;
     EXPECT_EQ(ParseKeys("{TAB 999}").strokes.size(), 999);
@@ -58,8 +57,7 @@ TEST(KeyNotation, InvalidNotationIsAnErrorAndYieldsNothing) {
         {"+(ab", UnbalancedParenthesis},
         {"a\u03A9b", UnsupportedCharacter},
         {"\xF0\x9F\x98\x80", UnsupportedCharacter},
-        {"\x07", UnsupportedCharacter},
-    };
+        {"\x07", UnsupportedCharacter}};
     for (const auto& [keys, error] : cases)
         EXPECT_EQ(ParseKeys(QString::fromUtf8(keys)).error, error) << keys;
     EXPECT_EQ(ParseKeys(QString(QChar(0))).error, NotationError::UnsupportedCharacter);
@@ -132,8 +130,7 @@ TEST(EditRules, RepeatCountTargetsAndSuffixes) {
         {{{1, x196 + "y"}}, 1, "02", RepeatOutcome::TooLong, 1, x196 + "y"},
         {{{1, x196 + "{09}"}}, 1, "02", RepeatOutcome::Changed, 1, x196 + "{02}"},
         {{{4, "{Tab}"}}, 5, "", RepeatOutcome::Unchanged, -1, ""}, // the list's reset
-        {{{39, "{Up}"}}, 39, "99", RepeatOutcome::Changed, 39, "{Up}{99}"},
-    };
+        {{{39, "{Up}"}}, 39, "99", RepeatOutcome::Changed, 39, "{Up}{99}"}};
     for (const auto& [texts, current, item, outcome, row, text] : cases) {
         EditRows rows;
         for (const auto& [i, t] : texts)
