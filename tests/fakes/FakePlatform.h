@@ -24,8 +24,10 @@ public:
         lastTarget = target;
         if (beforeSend)
             beforeSend(keys);
-        if (failNext > 0 && failNext--)
+        if (failNext > 0) {
+            --failNext;
             return failure;
+        }
         typed += keys;
         return SendResult::Ok;
     }

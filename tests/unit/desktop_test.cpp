@@ -1,7 +1,7 @@
 // The program among the others on the desktop, without a display: the command line and where
-// the data lives, one running program per data folder, the default browser started so that
-// whatever an address holds reaches it as one argument and runs nothing, the help pages,
-// and which quick help each control gets.
+// the data lives, one running program per data folder, the default browser's command (so
+// that whatever an address holds reaches it as one argument), where the help pages are
+// found, and how a control names itself to the quick help.
 #include "TestProgram.h"
 #include "editor/EditHelp.h"
 #include "insertion/BrowserLaunch.h"
@@ -220,6 +220,9 @@ TEST_F(FakeSession, TheLookupAsksTheSettingsThenTheHttpHandlerAndNeedsAnExisting
         Answer(settings, mime);
         EXPECT_EQ(DesktopBrowser(env).Command("example.com"), command) << settings.data();
     }
+    // Whatever the address holds, it is one argument of its own.
+    const QString hostile = "https://example.com/a b\"c';touch P&$(touch P) `touch P` %u\n-x";
+    EXPECT_EQ(DesktopBrowser(env).Command(hostile), (QStringList{command[0], command[1], hostile}));
 
     const QString bin = root + "my bin/";
     Write(bin + "browse 2", "#!/bin/sh\n");

@@ -1,6 +1,7 @@
 // Erasing, copying and moving entries and whole libraries over real folders, compared byte
-// for byte: a move never erases what it could not copy, and start-up puts a library swap
-// that was cut short back together. (Every failing file step is in faults_test.cpp.)
+// for byte: a move never erases what it could not copy, a library with anything of the
+// user's in it is never copied over, and a spare folder in the way is kept under a new
+// name. (Every failing file step is in faults_test.cpp.)
 #include "LibraryCensus.h"
 #include "entries/EntryOps.h"
 #include "entries/LibraryOps.h"

@@ -1,7 +1,7 @@
 // The clip and key vocabulary without a window: the brace notation and literal text, the
 // two repeat-count rules (sending's 2-99 on a command-shaped clip, the editor's "above 0"
-// on any text), the editor's row rules and colour swatches, (their windows, and first-letter
-// search, are gui tests).
+// on any text), the editor's repeat counts, colour swatches and storable characters. (The
+// editor's rows and first-letter search are tried in their windows, in the widget tests.)
 #include "core/ClipCommands.h"
 #include "editor/EditRules.h"
 #include "platform/KeyNotation.h"
