@@ -119,7 +119,6 @@ struct Gui {
         p.shell = shell.get();
         pages->RefreshLibraryNames();
         pages->RefreshNames();
-        pages->move(40, 30);
         pages->show();
     }
     void Entry(int slot, const QString& name, const QString& url, const QString& password,
