@@ -40,7 +40,7 @@ private slots:
         QVERIFY(!startup.pages()->isVisible() && t.fakes.tray.visible);
 
         // No insertion window for the main window's first paint; made once, at its stored
-        // place, and kept on top by the tick.
+        // place; the tick keeps it on top and stores its moves.
         const auto insertionWindows = [] {
             QList<DoIt*> found;
             for (QWidget* w : QApplication::topLevelWidgets())
@@ -60,6 +60,10 @@ private slots:
         QCOMPARE(doIt->pos(), QPoint(qRound(s.InsertLeft / 15.0), qRound(s.InsertTop / 15.0)));
         startup.pages()->Timer1_Timer();
         QVERIFY(t.fakes.windows.keptOnTop.contains(WindowId(doIt->winId())));
+        doIt->move(610, 55); // where the user moved it: stored by the next tick
+        startup.pages()->Timer1_Timer();
+        const Settings saved = DecodeSettings(TestProgram::ReadAll(t.Path("Kelpo.ini")));
+        QCOMPARE(QPoint(saved.InsertLeft, saved.InsertTop), QPoint(610 * 15, 55 * 15));
     }
 
     void tooSmallScreenShowsOnlyTheNoticeAndWritesNothing() {
