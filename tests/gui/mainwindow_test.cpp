@@ -1,24 +1,29 @@
-// The main window with the fake platform: what it shows from the files, clicks and keys on
-// it, its Tab chain, the notes and quick-help panels under the pointer, the Notes window,
-// a tray that turns up late and the Options window.
+// The main window with the fake platform: what it shows from the files, clicks, keys and
+// its Tab chain, the notes and quick-help panels, the Notes and Options windows, dragging
+// names and libraries (what the moves write is the operations' own test), naming a
+// library in place, and start-up. The real program's starts are the end-to-end runs' part.
 #include "Gui.h"
+#include "LibraryCensus.h"
+#include "app/Startup.h"
 #include "entries/NoteFile.h"
 #include "mainwindow/AboutForm.h"
 #include "mainwindow/NotesForm.h"
 #include "mainwindow/Options.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/MouseEnterTracker.h"
+#include "widgets/Shell.h"
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QToolTip>
 
 using namespace kelpo;
+using namespace kelpo::census;
 
 namespace {
 
@@ -28,9 +33,49 @@ QColor Back(QWidget* widget) {
 QString Text(Gui& g, const QString& label) {
     return g.Child<QLabel>(label)->text();
 }
-QString NotePath(Gui& g, int slot) {
-    return g.t.LibraryPath(QStringLiteral("Note%1.txt").arg(slot));
-}
+
+// Two entries in library 1, one in library 2, the first two libraries named; the main
+// window active, so that focus moves as on a display.
+struct Drags : Gui {
+    int failures = 0;
+    Drags() {
+        p.onWriteFailed = [this](const QString&) { ++failures; };
+        WriteEntry(Lib(0), 3, "Bank", 'a');
+        WriteEntry(Lib(0), 4, "Mail", 'b');
+        WriteEntry(Lib(1), 8, "Shop", 'c');
+        TestProgram::WriteAll(t.Path("Libnames.dat"),
+                              QByteArray("Work         Home         ").leftJustified(247, ' '));
+        Start();
+        QVERIFY(QTest::qWaitForWindowActive(pages.get()));
+    }
+    QString Lib(int k) const { return t.Path(QStringLiteral("Lib%1/").arg(k + 1)); }
+    QWidget* Name(int slot) { return pages->NameLabel(slot); }
+    QWidget* Library(int k) { return Child(QStringLiteral("LibraryBtn_%1").arg(k)); }
+    bool TrashShown() { return Child("TrashFrame")->isVisible(); }
+    QByteArray LibRecord(int k) { return FileOrEmpty(t.Path("Libnames.dat")).mid(k * 13, 13); }
+    // A mouse event delivered to `grabber` (the pressed control keeps the mouse, as on a
+    // display) at the centre of `at` plus `offset`.
+    void Send(QWidget* grabber, QEvent::Type type, QWidget* at, QPoint offset = {},
+              Qt::MouseButton button = Qt::LeftButton, Qt::MouseButtons buttons = Qt::LeftButton) {
+        const QPoint global = at->mapToGlobal(at->rect().center() + offset);
+        QMouseEvent event(type, grabber->mapFromGlobal(global), global, button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(grabber, &event);
+    }
+    // Presses `buttons` on `from`, moves over each of `path` and releases over the last.
+    void Drag(QWidget* from, const QList<QWidget*>& path,
+              Qt::MouseButtons buttons = Qt::LeftButton) {
+        Qt::MouseButtons held;
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton})
+            if (buttons & b)
+                Send(from, QEvent::MouseButtonPress, from, {}, b, held |= b);
+        for (QWidget* over : path)
+            Send(from, QEvent::MouseMove, over, {}, Qt::NoButton, buttons);
+        for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton})
+            if (buttons & b)
+                Send(from, QEvent::MouseButtonRelease, path.last(), {}, b, buttons &= ~b);
+    }
+};
 
 } // namespace
 
@@ -40,19 +85,41 @@ private slots:
     void showsTheFilesAndClicksKeysAndLibrariesWork() {
         Gui g;
         TestProgram::WriteAll(g.t.Path("Libnames.dat"),
-                              QByteArray("B&Q shopping!").leftJustified(19 * 13, ' '));
+                              QByteArray("B&Q shopping!MMMMMMMMMMMMM").leftJustified(247, ' '));
         QVERIFY(WriteNameRecord(g.p, g.t.Path("Lib5/"), 2, "Fifth", 0x0000FF00));
-        for (auto [slot, name, color] : {std::tuple(3, "Bob", 0x000000FFu), // red
-                                         std::tuple(46, "bill", 0x00FFFFFFu),
-                                         std::tuple(49, "last one", 0u)}) // 0 reads white
+        const QString whole = "Westminster Building Society 1"; // 30, the most a name holds
+        for (auto [slot, name, color] : {std::tuple(3, QString("Bob"), 0x000000FFu), // red
+                                         std::tuple(10, whole, 0x00FFFFFFu),
+                                         std::tuple(46, QString("bill"), 0x00FFFFFFu),
+                                         std::tuple(49, QString("last"), 0u)}) // 0 reads white
             QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, slot, name, color));
         g.Start();
         auto name = [&](int slot) { return g.pages->NameLabel(slot); };
-        QCOMPARE(Back(name(3)), QColor(255, 0, 0));
-        QCOMPARE(Back(name(49)), QColor(Qt::white));
+        QVERIFY(Back(name(3)) == QColor(255, 0, 0) && Back(name(49)) == QColor(Qt::white));
         // Captions as stored: an ampersand is shown, not turned into a shortcut.
         QCOMPARE(g.Child<QPushButton>("LibraryBtn_0")->text().replace("&&", "&"),
                  QString("B&Q shopping!"));
+        // Names and library names too wide end in an ellipsis and show whole as a tooltip.
+        auto tip = [](QWidget* widget) {
+            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::text();
+        };
+        auto* label = qobject_cast<ElidedLabel*>(name(10));
+        QVERIFY(g.Child<QPushButton>("LibraryBtn_1")->text().endsWith(QChar(0x2026)));
+        QVERIFY(label->ShownText().endsWith(QChar(0x2026)));
+        QCOMPARE(tip(g.Child("LibraryBtn_1")) + "|" + tip(label) + "|" + tip(name(3)),
+                 "MMMMMMMMMMMMM|" + whole + "|");
+        // The mark beside the clicked name lies over its right end: the name ends before it,
+        // and gets its whole room back once a library switch takes the mark away.
+        const int wholeRoom = label->ShownTextRight();
+        g.pages->Pagenames_MouseUp(10, 2, 0, 0, 0);
+        QVERIFY(g.Child("Pointer")->isVisible());
+        QVERIFY(label->mapTo(g.pages.get(), QPoint(label->ShownTextRight(), 0)).x() <=
+                g.Child("Pointer")->x());
+        g.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        QCOMPARE(label->ShownTextRight(), wholeRoom);
+
         // First-letter search highlights, Shift+letter goes back, Enter opens.
         QTest::keyClick(g.pages.get(), Qt::Key_B);
         QCOMPARE(Back(name(3)), QApplication::palette().color(QPalette::Highlight));
@@ -86,38 +153,7 @@ private slots:
         QCOMPARE(g.Saved().Library, qint16(18));
     }
 
-    void longNamesEndInAnEllipsisShowWholeAsTooltipAndMakeRoomForTheMark() {
-        Gui g;
-        const QString whole = "Westminster Building Society 1"; // 30, the most a name holds
-        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 3, whole, 0x00FFFFFF));
-        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 4, "Bob", 0x00FFFFFF));
-        g.Start();
-        g.p.LibraryNames[1] = "MMMMMMMMMMMMM"; // 13, the most a library name holds
-        g.pages->RefreshLibraryNames();
-        auto tip = [](QWidget* widget) {
-            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(widget, &help);
-            return QToolTip::text();
-        };
-        auto* library = g.Child<QPushButton>("LibraryBtn_1");
-        auto* label = qobject_cast<ElidedLabel*>(g.pages->NameLabel(3));
-        QVERIFY(library->text().endsWith(QChar(0x2026)) && label->ShownText().endsWith(QChar(0x2026)));
-        QCOMPARE(tip(library) + "|" + tip(label) + "|" + tip(g.pages->NameLabel(4)) + "|" +
-                     tip(g.Child("LibraryBtn_0")),
-                 "MMMMMMMMMMMMM|" + whole + "||"); // a name that fits has none
-        // The mark beside the clicked name lies over its right end: the name ends before it,
-        // and gets its whole room back once a library switch takes the mark away.
-        const int wholeRoom = label->ShownTextRight();
-        g.pages->Pagenames_MouseUp(3, 2, 0, 0, 0);
-        auto* pointer = g.Child("Pointer");
-        QVERIFY(pointer->isVisible());
-        QVERIFY(label->mapTo(g.pages.get(), QPoint(label->ShownTextRight(), 0)).x() <=
-                pointer->x());
-        g.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
-        QCOMPARE(label->ShownTextRight(), wholeRoom);
-    }
-
-    void everyStopOfTheTabChainsIsSeenAndTheKeysStillWork() {
+    void everyStopOfTheTabChainIsSeenAndTheKeysStillWork() {
         Gui g;
         g.p.settings.QuickHelpOff = 1; // the Minimize box shows
         QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 3, "Bob", 0x00FFFFFF));
@@ -135,17 +171,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(g.pages.get()));
         QCOMPARE(QApplication::focusWidget(), holdfocus);
         QCOMPARE(TabChain(g.pages.get(), holdfocus), expected);
-
         // A button reached with Tab keeps the focus through its own action, and the
         // first-letter search, Enter and Esc still work.
         auto* library = g.Child<QPushButton>("LibraryBtn_2");
         library->setFocus(Qt::TabFocusReason);
         QTest::keyClick(library, Qt::Key_Space);
-        QCOMPARE(g.Saved().Library, qint16(2));
-        QCOMPARE(QApplication::focusWidget(), library);
+        QVERIFY(g.Saved().Library == 2 && QApplication::focusWidget() == library);
         g.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
         QTest::keyClick(library, Qt::Key_B);
-        QCOMPARE(g.pages->SearchSlot(), 3);
         QTest::keyClick(library, Qt::Key_Return);
         QCOMPARE(g.p.settings.LastSlot, qint16(3));
         QTest::keyClick(library, Qt::Key_Escape);
@@ -164,13 +197,12 @@ private slots:
         about.show();
         QCOMPARE(TabChain(&about, about.findChild<QWidget*>("OKButton")).join(' '),
                  QString("OKButton"));
-
     }
 
     void panelsShowTheNotesAndTheHelpOfTheControlUnderThePointer() {
         Gui g;
         QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 3, "Bank", 0x00FFFFFF));
-        TestProgram::WriteAll(NotePath(g, 3), "PIN hint\r\nsecond line");
+        TestProgram::WriteAll(g.t.LibraryPath("Note3.txt"), "PIN hint\r\nsecond line");
         g.Start();
         // Each control its help; only names change the notes.
         const QList<std::pair<const char*, const char*>> titles = {
@@ -178,16 +210,26 @@ private slots:
             {"LibraryBtn_18", "Libraries"}, {"Trashlabel", "Kelpo Quick Help"}};
         for (const auto& [control, title] : titles) {
             Enter(g.Child(control));
-            QCOMPARE(Text(g, "HelpLabel_0"), QString(title));
-            QCOMPARE(Text(g, "NotesText"), QString("PIN hint\nsecond line"));
+            QCOMPARE(Text(g, "HelpLabel_0") + "|" + Text(g, "NotesText"),
+                     QString(title) + "|PIN hint\nsecond line");
         }
         // A named slot gets the usage hint, an empty one the set-up hint.
         Enter(g.Child("Pagenames_3"));
         QVERIFY(Text(g, "HelpLabel_1").startsWith("Click to go to bookmark"));
         Enter(g.Child("Pagenames_4"));
         QVERIFY(Text(g, "HelpLabel_1").startsWith("Shows the name of the bookmark"));
-        // Quick help off keeps the help panel still, but not the notes; back on, the next
-        // enter shows its help.
+
+        // A title of two lines pushes the text down below it.
+        auto* title = g.Child<QLabel>("HelpLabel_0");
+        auto* text = g.Child<QLabel>("HelpLabel_1");
+        const int line = title->fontMetrics().lineSpacing();
+        const int oneLineTop = text->y();
+        title->setText(QString("Wrapped title ").repeated(8));
+        g.pages->ApplyQuickHelpState(); // lays the panel out afresh
+        QVERIFY(title->height() >= 2 * line && text->y() > oneLineTop);
+        QVERIFY(text->y() >= title->geometry().bottom() + line / 2);
+        // Quick help off keeps the help panel still, but not the notes; the Minimize box
+        // sits below the title, inside the panel. Back on, the next enter shows its help.
         g.p.settings.QuickHelpOff = 1;
         g.pages->ApplyQuickHelpState();
         Enter(g.Child("Pagenames_3"));
@@ -195,35 +237,13 @@ private slots:
         QCOMPARE(Text(g, "NotesText"), QString("PIN hint\nsecond line"));
         QCOMPARE(Text(g, "HelpLabel_0") + Text(g, "HelpLabel_1"),
                  QString("Quick Help can be turned on from the Options dialog."));
+        QWidget* minimize = g.Child("MinimizeBtn");
+        QVERIFY(minimize->isVisible() && minimize->y() > title->geometry().bottom());
+        QVERIFY(minimize->geometry().bottom() <= g.Child("HelpFrame")->height());
         g.p.settings.QuickHelpOff = 0;
         g.pages->ApplyQuickHelpState();
         Enter(g.Child("Command1"));
         QCOMPARE(Text(g, "HelpLabel_1"), QString("Overview.\nHow To.\nExamples.\n"));
-    }
-
-    void helpTitlesOfTwoLinesPushTheRestDown() {
-        Gui g;
-        g.Start();
-        auto* title = g.Child<QLabel>("HelpLabel_0");
-        auto* text = g.Child<QLabel>("HelpLabel_1");
-        auto* minimize = g.Child("MinimizeBtn");
-        const int line = title->fontMetrics().lineSpacing();
-        Enter(g.Child("UseBtn_0"));
-        const int oneLineTop = text->y();
-        QVERIFY(title->height() < 2 * line);
-        // Any title that wraps, laid out afresh as a quick-help change does.
-        title->setText(QString("Wrapped title ").repeated(8));
-        g.pages->ApplyQuickHelpState();
-        QVERIFY(title->height() >= 2 * line);
-        QVERIFY(text->y() >= title->geometry().bottom() + line / 2);
-        QVERIFY(text->y() > oneLineTop);
-        QVERIFY(text->geometry().bottom() <= g.Child("HelpFrame")->height());
-        // Quick help off: no text, and the Minimize box sits below the title, in the panel.
-        g.p.settings.QuickHelpOff = 1;
-        g.pages->ApplyQuickHelpState();
-        QVERIFY(minimize->isVisible());
-        QVERIFY(minimize->y() > title->geometry().bottom());
-        QVERIFY(minimize->geometry().bottom() <= g.Child("HelpFrame")->height());
     }
 
     void notesWindowSavesHoweverItClosesWithTheTrackerOffMeanwhile() {
@@ -235,6 +255,7 @@ private slots:
         // window meanwhile reports nothing.
         for (const char* way : {"Esc", "close box", "OKBtn"}) {
             for (int slot : {5, 6}) {
+                const QString typed = QString("by %1\n%2").arg(way).arg(slot);
                 QString caption;
                 QRect frame;
                 bool trackerOff = false;
@@ -243,29 +264,27 @@ private slots:
                     frame = window->frameGeometry();
                     trackerOff = g.pages->Mouser()->Mode() == MouseEnterTracker::Off;
                     auto* note = window->findChild<QPlainTextEdit*>("Note");
-                    note->setPlainText(QString("by %1\n%2").arg(way).arg(slot));
+                    note->setPlainText(typed);
                     if (way == QByteArray("Esc"))
                         QTest::keyClick(note, Qt::Key_Escape);
-                    else if (way == QByteArray("OKBtn"))
-                        Click(window, way);
                     else
-                        window->close();
+                        way == QByteArray("OKBtn") ? Click(window, way) : (void)window->close();
                 });
                 QTest::mouseClick(g.Child(QStringLiteral("UseBtn_%1").arg(slot)), Qt::RightButton);
                 QVERIFY(notes.fired && trackerOff);
                 QCOMPARE(caption, slot == 5 ? QString(" Notes for Bank & Co") : " Notes for ");
                 QCOMPARE(frame.topRight(), g.pages->frameGeometry().topRight());
-                QCOMPARE(TestProgram::ReadAll(NotePath(g, slot)),
-                         QString("by %1\r\n%2").arg(way).arg(slot).toLatin1());
-                QCOMPARE(Text(g, "NotesText"), QString("by %1\n%2").arg(way).arg(slot));
-                QCOMPARE(g.pages->Mouser()->Mode(), int(MouseEnterTracker::On));
+                QCOMPARE(g.File(QStringLiteral("Note%1.txt").arg(slot)),
+                         QString(typed).replace("\n", "\r\n").toLatin1());
+                QVERIFY(Text(g, "NotesText") == typed &&
+                        g.pages->Mouser()->Mode() == MouseEnterTracker::On);
             }
         }
     }
 
     void notesRefuseWhatTheFileCannotHoldAndKeepWhatCouldNotBeSaved() {
         Gui g;
-        TestProgram::WriteAll(NotePath(g, 2), "keep \xE9");
+        TestProgram::WriteAll(g.t.LibraryPath("Note2.txt"), "keep \xE9");
         NotesForm notes(g.p, 2, "X", nullptr);
         notes.show();
         QPlainTextEdit* note = notes.Note();
@@ -276,8 +295,8 @@ private slots:
              {QString::fromUtf8(" and 😀"), QString(NoteMaxLength - 7, 'x') + "\n"}) {
             QApplication::clipboard()->setText(refused);
             note->paste();
-            QCOMPARE(note->toPlainText(), QString::fromUtf8("keep é"));
-            QVERIFY(notes.Notice()->isVisible());
+            QVERIFY(note->toPlainText() == QString::fromUtf8("keep é") &&
+                    notes.Notice()->isVisible());
         }
         QVERIFY(notes.Notice()->text().contains("20000"));
         QApplication::clipboard()->setText(QString::fromUtf8(" ok €"));
@@ -293,9 +312,27 @@ private slots:
         QVERIFY(!notes.isVisible() && !notes.Saved());
     }
 
-    void aTrayThatTurnsUpTakesTheWindowWaitingOnTheTaskBar() {
+    void optionsSaveEachChoiceAtOnceAndATrayThatTurnsUpTakesTheWaitingWindow() {
         Gui g;
+        g.p.settings.QuickHelpOff = 1;
+        g.p.settings.MinimizeToTray = 1;
         g.Start();
+        Settings afterHelp, afterMinimize;
+        bool boxShown = true;
+        OnModal on("Options", [&](QWidget* w) {
+            // Quick help on, with a right press: saved at once, and the Minimize box goes.
+            // The two pairs are separate groups.
+            QTest::mousePress(w->findChild<QRadioButton*>("HelpOption_0"), Qt::RightButton);
+            afterHelp = g.Saved();
+            boxShown = g.Child("MinimizeBtn")->isVisible();
+            QTest::mousePress(w->findChild<QRadioButton*>("MinimizeOption_0"), Qt::LeftButton);
+            afterMinimize = g.Saved();
+            Click(w, "CloseBtn");
+        });
+        QTest::mouseClick(g.Child("OptionBtn"), Qt::LeftButton);
+        QVERIFY(on.fired && !boxShown && afterHelp.QuickHelpOff == 0);
+        QVERIFY(afterMinimize.MinimizeToTray == 0 && afterMinimize.QuickHelpOff == 0);
+        // No tray yet: minimised to the task bar; a tray that turns up takes the window.
         g.t.fakes.tray.available = false;
         g.p.settings.MinimizeToTray = 1;
         g.pages->Minimize();
@@ -305,31 +342,156 @@ private slots:
         QVERIFY(!g.pages->isVisible() && g.t.fakes.tray.visible);
     }
 
-    void optionsSaveEachChoiceAtOnce() {
-        Gui g;
-        g.p.settings.QuickHelpOff = 1;
-        g.p.settings.MinimizeToTray = 1;
-        g.Start();
-        Settings afterHelp, afterMinimize;
-        bool boxShown = true;
-        OnModal on("Options", [&](QWidget* w) {
-            auto radio = [&](const char* name) { return w->findChild<QRadioButton*>(name); };
-            // Quick help on, with a right press: saved at once, and the Minimize box goes.
-            QTest::mousePress(radio("HelpOption_0"), Qt::RightButton);
-            afterHelp = g.Saved();
-            boxShown = g.Child("MinimizeBtn")->isVisible();
-            // The two pairs are separate groups.
-            QTest::mousePress(radio("MinimizeOption_0"), Qt::LeftButton);
-            afterMinimize = g.Saved();
-            Click(w, "CloseBtn");
-        });
-        QTest::mouseClick(g.Child("OptionBtn"), Qt::LeftButton);
-        QVERIFY(on.fired && !boxShown);
-        QCOMPARE(afterHelp.QuickHelpOff, qint16(0));
-        QCOMPARE(afterMinimize.MinimizeToTray, qint16(0));
-        QCOMPARE(afterMinimize.QuickHelpOff, qint16(0));
+    void aSmallMoveIsAClickAndTheButtonsChooseCopyOrMove() {
+        Drags f;
+        // 1 pixel (15 twips) each way: still a click, which opens the entry.
+        f.Send(f.Name(3), QEvent::MouseButtonPress, f.Name(3));
+        f.Send(f.Name(3), QEvent::MouseMove, f.Name(3), {1, 1}, Qt::NoButton);
+        QVERIFY(!f.TrashShown());
+        f.Send(f.Name(3), QEvent::MouseButtonRelease, f.Name(3), {1, 1}, Qt::LeftButton, {});
+        QCOMPARE(f.p.settings.LastSlot, qint16(3));
+        f.shell->ShowMainWindow();
+        // 2 pixels: a drag; the trash covers the help panel and stays after the drop, which
+        // opens nothing, until the mouse moves over a name with no button.
+        f.p.settings.LastSlot = 0;
+        f.Send(f.Name(4), QEvent::MouseButtonPress, f.Name(4));
+        f.Send(f.Name(4), QEvent::MouseMove, f.Name(4), {0, 2}, Qt::NoButton);
+        const bool dragging = f.TrashShown();
+        f.Send(f.Name(4), QEvent::MouseButtonRelease, f.Name(4), {0, 2}, Qt::LeftButton, {});
+        QVERIFY(dragging && f.TrashShown());
+        f.Send(f.Name(9), QEvent::MouseMove, f.Name(9), {}, Qt::NoButton, {});
+        QVERIFY(!f.TrashShown());
+        // An empty slot cannot be dragged.
+        f.Drag(f.Name(20), {f.Name(21)});
+        QVERIFY(!f.TrashShown());
+        // The right button alone copies, both buttons move.
+        const QByteArray bank = Entry(f.Lib(0), 3);
+        f.Drag(f.Name(3), {f.Name(30)}, Qt::RightButton);
+        f.Drag(f.Name(30), {f.Name(31)}, Qt::LeftButton | Qt::RightButton);
+        QCOMPARE(Shown(f.p.ProgramFolder).keys(),
+                 QStringList({"Lib1/3", "Lib1/31", "Lib1/4", "Lib2/8"}));
+        QCOMPARE(Entry(f.Lib(0), 31), bank);
+        // Onto a named slot, onto itself, or onto nothing: no change, and nothing opens.
+        const auto before = Shown(f.p.ProgramFolder);
+        for (QWidget* target : {f.Name(4), f.Name(3), f.Library(0)})
+            f.Drag(f.Name(3), {f.Name(12), target});
+        QCOMPARE(Shown(f.p.ProgramFolder), before);
+        QVERIFY(f.p.settings.LastSlot == 0 && f.failures == 0);
     }
 
+    void librariesSwapCopyAndErase() {
+        Drags f;
+        // An unnamed library cannot be dragged. Work onto Home: they swap, and the
+        // dropped-on button is current.
+        f.Drag(f.Library(9), {f.Library(10)});
+        QVERIFY(!f.TrashShown());
+        f.Drag(f.Library(0), {f.Library(1)});
+        QCOMPARE(f.LibRecord(0) + f.LibRecord(1), QByteArray("Home         Work         "));
+        QVERIFY(f.p.settings.Library == 1 && f.Name(3)->property("text").toString() == "Bank");
+        // Passing over other buttons while a library is dragged switches nothing; the right
+        // button copies.
+        f.Drag(f.Library(1), {f.Library(5), f.Library(6), f.Library(7)}, Qt::RightButton);
+        QCOMPARE(f.LibRecord(7) + f.LibRecord(1), QByteArray("Work         Work         "));
+        QVERIFY(f.p.settings.Library == 7 && Entry(f.Lib(7), 3) == Entry(f.Lib(1), 3));
+        // The trash erases a library; then library 0 is current (1 when 0 was erased).
+        f.Drag(f.Library(7), {f.Child("Trashlabel")});
+        QVERIFY(!QFileInfo::exists(f.Lib(7)) && f.LibRecord(7) == QByteArray(13, ' '));
+        QCOMPARE(f.p.settings.Library, qint16(0));
+        f.Drag(f.Library(0), {f.Child("Trashlabel")});
+        QVERIFY(f.p.settings.Library == 1 && f.failures == 0);
+    }
+
+    void namingALibraryInPlace() {
+        Drags f;
+        // A right click switches to the library, then opens the editor on its name, whose
+        // keys are the window's now: Esc neither cancels nor minimises; 13 characters fit;
+        // Enter stores and opens no entry.
+        QTest::mouseClick(f.Library(1), Qt::RightButton);
+        auto* editor = f.Child<QLineEdit>("LibNames");
+        QVERIFY(f.p.settings.Library == 1 && editor->isVisible() && !f.Library(1)->isVisible());
+        QCOMPARE(editor->selectedText(), QString("Home"));
+        QTest::keyClicks(editor, "Banking and more");
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(editor->isVisible() && !f.pages->isMinimized());
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(f.LibRecord(1), "Banking and m");
+        QVERIFY(!editor->isVisible() && f.Library(1)->isVisible() && f.p.settings.LastSlot == 0);
+        // A click elsewhere stores too; a character the file cannot hold is refused; an
+        // empty name unnames the library.
+        QTest::mouseClick(f.Library(6), Qt::RightButton);
+        editor->clear();
+        for (const char* typed : {"T", "\u20ac", "\U0001F600", "s"}) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                          QString::fromUtf8(typed));
+            QApplication::sendEvent(editor, &key);
+        }
+        f.Send(f.Name(10), QEvent::MouseButtonPress, f.Name(10));
+        QCOMPARE(f.LibRecord(6), "T\x80s          ");
+        QTest::mouseClick(f.Library(6), Qt::RightButton);
+        editor->clear();
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(f.LibRecord(6) == QByteArray(13, ' ') && f.failures == 0);
+    }
+
+    void firstRunCentresAndWritesTheFilesLaterRunsOpenTheirLibraryMinimised() {
+        TestProgram t;
+        QTemporaryDir runtime;
+        {
+            Startup startup(t.program, runtime.path());
+            QVERIFY(startup.InitializeProgram(ScreenInfo{QRect(0, 0, 1280, 1024), 15.0}));
+            QVERIFY(startup.pages()->isVisible() && !startup.pages()->isMinimized());
+            // Centred by the window's real width.
+            QVERIFY(qAbs(2 * t.program.settings.MainLeft -
+                         (1280 - startup.pages()->width()) * 15) <= 1);
+            for (const char* file : {"Kelpo.ini", "Libnames.dat", "Lib1/Names.dat"})
+                QVERIFY2(QFileInfo(t.Path(file)).size() > 0, file);
+        }
+        // A second start does not bring the window back while start-up is under way.
+        t.program.settings.Library = 3;
+        t.program.settings.MinimizeToTray = 1;
+        QVERIFY(SaveSettings(t.program));
+        Startup startup(t.program, runtime.path());
+        QVERIFY(!startup.ActivatePreviousInstance());
+        startup.ShowMainWindow();
+        QVERIFY(!startup.pages()->isVisible());
+        QVERIFY(startup.InitializeProgram(ScreenInfo{QRect(0, 0, 1280, 1024), 15.0}));
+        QVERIFY(t.program.LibraryFolder == t.Path("Lib4/") && t.fakes.tray.visible);
+        QVERIFY(!startup.pages()->isVisible());
+
+        // No insertion window for the main window's first paint; made once, at its stored
+        // place; the tick keeps it on top and stores its moves.
+        const auto insertionWindows = [] {
+            QList<DoIt*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* doIt = qobject_cast<DoIt*>(w))
+                    found.append(doIt);
+            return found;
+        };
+        QVERIFY(insertionWindows().isEmpty());
+        ShellOf(t.program).FillInsertionWindow(ClipArray{"alice"}, HideArray{});
+        ShellOf(t.program).ShowInsertionWindow();
+        ShellOf(t.program).FillInsertionWindow(ClipArray{"bob"}, HideArray{});
+        QCOMPARE(insertionWindows().size(), 1);
+        DoIt* doIt = insertionWindows()[0];
+        QCOMPARE(doIt->findChild<QWidget*>("Names_0")->property("text").toString(), "bob");
+        const Settings& s = t.program.settings;
+        QCOMPARE(doIt->pos(), QPoint(qRound(s.InsertLeft / 15.0), qRound(s.InsertTop / 15.0)));
+        startup.pages()->Timer1_Timer();
+        QVERIFY(t.fakes.windows.keptOnTop.contains(WindowId(doIt->winId())));
+        doIt->move(610, 55);
+        startup.pages()->Timer1_Timer();
+        const Settings saved = DecodeSettings(TestProgram::ReadAll(t.Path("Kelpo.ini")));
+        QCOMPARE(QPoint(saved.InsertLeft, saved.InsertTop), QPoint(610 * 15, 55 * 15));
+    }
+
+    void tooSmallScreenShowsOnlyTheNoticeAndWritesNothing() {
+        TestProgram t;
+        Startup startup(t.program);
+        OnModal notice("ScreenResForm", [](QWidget* w) { Click(w, "Command1"); });
+        QVERIFY(!startup.InitializeProgram(ScreenInfo{QRect(0, 0, 320, 240), 15.0}));
+        QVERIFY(notice.fired && !startup.pages()->isVisible());
+        QVERIFY(!QFileInfo::exists(t.Path("Libnames.dat")));
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
