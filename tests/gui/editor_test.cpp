@@ -282,8 +282,6 @@ private slots:
         Gui g;
         g.Start();
         g.Entry(3, "Bank", "https://bank.example/", "", {"old"});
-        const auto slot3 = [&] { return g.File("Page3.dat") + g.File("Names.dat").mid(3 * 34, 34); };
-        const QByteArray before = slot3();
         const auto fromInsertion = [&] { g.doIt->EditBtn_MouseUp(); };
         QStringList& opened = g.t.fakes.browser.opened;
         InEditor(g, 3, [&](Edit* e) {
@@ -292,10 +290,10 @@ private slots:
             e->TestBtn_MouseUp();
         });
         // The insertion window has the tested entry, from the test slot; the browser started
-        // once; the slot being edited is untouched.
+        // once.
         QVERIFY(g.p.TestMode == 1 && g.p.CurrentSlot == TestSlot && g.doIt->isVisible());
         QCOMPARE(ReadClips(g.p.LibraryFolder, TestSlot)[39], QString("last row only"));
-        QVERIFY(slot3() == before && opened == QStringList({"https://bank.example/"}));
+        QCOMPARE(opened, QStringList({"https://bank.example/"}));
         // A second Test reuses the browser; after a click into the bookmark field the next
         // Test starts it again.
         InEditor(g, 3, [&](Edit* e) { e->TestBtn_MouseUp(); }, fromInsertion);
