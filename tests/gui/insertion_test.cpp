@@ -57,7 +57,7 @@ struct Use : Gui {
 class InsertionTest : public QObject {
     Q_OBJECT
 private slots:
-    void rowsAndButtonsTypeOnAnyMouseButtonAndTheTargetGetsTheKeyboardBack() {
+    void rowsButtonsAndTheWayBackToTheMainWindow() {
         Use f;
         f.t.fakes.windows.foreground = WindowId(200); // the user clicked elsewhere meanwhile
         f.Show({"a", "s3cret"}, {1});
@@ -72,6 +72,18 @@ private slots:
         QTest::mouseRelease(f.Row(0), Qt::LeftButton, {}, QPoint(-5, -5));
         QCOMPARE(f.Typed(), QString("{HOME}+{END}{END}s3cret+{TAB}{ENTER}"));
         QCOMPARE(f.Row(1)->property("text").toString(), QString("******"));
+        // In place of the main window; going back to it, minimising or closing never leaves
+        // no window.
+        QVERIFY(f.pages->isHidden());
+        Click(f.doIt.get(), "UsePageBtn", Qt::RightButton);
+        QVERIFY(f.doIt->isHidden() && f.pages->isVisible() && !f.pages->isMinimized());
+        f.Show({"a"});
+        Click(f.doIt.get(), "MinimizeBtn");
+        QVERIFY(f.doIt->isHidden() && f.pages->isMinimized());
+        f.pages->hide();
+        f.Show({"a"});
+        f.doIt->close();
+        QTRY_VERIFY(f.pages->isVisible() && f.doIt->isHidden());
     }
 
     // Events are processed while keys are sent: another click, or Esc in test mode, may
@@ -117,22 +129,7 @@ private slots:
         }
     }
 
-    void mainPageMinimiseAndClosingNeverLeaveNoWindow() {
-        Use f;
-        f.Show({"a"});
-        QVERIFY(f.pages->isHidden()); // in place of the main window
-        Click(f.doIt.get(), "UsePageBtn", Qt::RightButton);
-        QVERIFY(f.doIt->isHidden() && f.pages->isVisible() && !f.pages->isMinimized());
-        f.Show({"a"});
-        Click(f.doIt.get(), "MinimizeBtn");
-        QVERIFY(f.doIt->isHidden() && f.pages->isMinimized());
-        f.pages->hide();
-        f.Show({"a"});
-        f.doIt->close();
-        QTRY_VERIFY(f.pages->isVisible() && f.doIt->isHidden());
-    }
-
-    void openingShowsTheClipsStartsTheBookmarkOrBoth() {
+    void openingShowsTheClipsStartsTheBookmarkOrBothAfterThePrompt() {
         Use f;
         f.Entry(3, "Clips", "", "", {"user", "{Tab}", "", "pass"});
         f.Entry(5, "Both", "mail.example", "", {"me"});
@@ -158,12 +155,13 @@ private slots:
         QVERIFY(f.browser.opened.size() == 1 && f.p.SkipBookmark == 0);
         f.pages->Pagenames_MouseUp(6, 1, 0, 0, 0);
         QCOMPARE(f.browser.opened.size(), 2);
-    }
 
-    void thePasswordPromptComesBeforeAnythingElse() {
-        Use f;
+        // A password prompt given up: the skip cleared, nothing read or started, the slot
+        // stored before the prompt.
         f.Entry(7, "Bank", "bank.example", "Secret", {"user", "pass"});
-        // Given up: the skip cleared, nothing read or started, the slot stored before.
+        f.doIt->hide();
+        f.pages->show();
+        f.browser.opened.clear();
         f.p.SkipBookmark = 1;
         OnModal cancel("GetPassword", [](QWidget* w) { static_cast<GetPassword*>(w)->reject(); });
         LoadClipSetForUse(f.p, 7);
@@ -182,7 +180,7 @@ private slots:
         QVERIFY(f.browser.opened == QStringList{"try.example"} && f.browser.insertionShown);
     }
 
-    void wrongPasswordIsHeardSeenAndSelectedEnterAnswersOnItsRelease() {
+    void wrongPasswordIsHeardAndSeenEnterAnswersOnItsReleaseAndEveryWayOutEmptiesIt() {
         // Letter by letter without case, blanks kept: the sharp s has no one-letter capital.
         QVERIFY(PasswordMatches(QString::fromUtf8("sEcReT ÄPFEL"), QString::fromUtf8("Secret äpfel")));
         QVERIFY(!PasswordMatches("secret ", "secret"));
@@ -214,11 +212,10 @@ private slots:
         forgot.show();
         QCOMPARE(TabChain(&forgot, forgot.findChild<QWidget*>("CancelBtn")).join(' '),
                  QString("DelBtn CancelBtn"));
-    }
+        forgot.hide();
 
-    // After a wrong try: Cancel, Esc, or "Forgot Password" then Cancel there empty the
-    // password and delete nothing; "Delete Page" there clears the slot but keeps its note.
-    void everyWayOutEmptiesThePasswordAndOnlyDeletePageDeletes() {
+        // After a wrong try: Cancel, Esc, or "Forgot Password" then Cancel there empty the
+        // password and delete nothing; "Delete Page" there clears the slot but keeps its note.
         for (const char* way : {"CancelBtn", "Esc", "ForgotBtn", "DelBtn"}) {
             Gui g;
             g.Entry(3, "Locked", "https://a.example/", "pw", {"x"});
