@@ -40,7 +40,7 @@ QString NameShown(Gui& g, int slot) {
 class EditorTest : public QObject {
     Q_OBJECT
 private slots:
-    void opensBehindItsPasswordPromptWithTheEntryLoaded() {
+    void opensBehindItsPasswordPromptWithTheEntryLoadedAndItsQuickHelp() {
         Gui g;
         g.Start();
         g.Entry(30, "Locked", "https://example.com/", "Sesame", {"me", "{Tab}"}, 0x00C0FFC0,
@@ -69,25 +69,45 @@ private slots:
         InEditor(
             g, 30,
             [&](Edit* e) {
-                QCOMPARE(g.p.EditSlot, 30);
-                QCOMPARE(e->pos(), g.pages->pos());
+                QVERIFY(g.p.EditSlot == 30 && e->pos() == g.pages->pos());
                 QCOMPARE(e->Title()->text() + e->WebPageTitle()->text() +
                              e->PasswordTitle()->text() + e->Data(0)->text() + e->Data(1)->text(),
                          QString("Lockedhttps://example.com/Sesameme{Tab}"));
                 QVERIFY(!e->HideOption(0)->isChecked() && e->HideOption(1)->isChecked());
                 QCOMPARE(e->Swatch(24)->geometry(), e->Swatch(12)->geometry()); // 192,255,192
                 QCOMPARE(g.p.CurrentRow, 7);
-                for (QWidget* next : {static_cast<QWidget*>(e->WebPageTitle()),
-                                      static_cast<QWidget*>(e->PasswordTitle()),
-                                      static_cast<QWidget*>(e->Data(0))}) {
+                for (QWidget* next : QWidgetList{e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                     QCOMPARE(QApplication::focusWidget(), next);
                 }
                 Click(e, "CancelBtn");
             },
             [&] { g.doIt->EditBtn_MouseUp(); });
-        QCOMPARE(g.p.TestMode, 0);
-        QVERIFY(g.pages->isVisible() && !g.doIt->isVisible());
+        QVERIFY(g.p.TestMode == 0 && g.pages->isVisible() && !g.doIt->isVisible());
+
+        // Quick help: the title follows the pointer; a command index the table does not have
+        // leaves the panel as it is.
+        const QList<std::pair<const char*, const char*>> cases = {
+            {"Names_11", "Command Click"},
+            {"Clipboardcolor_24", "Color"}, // the marker, like every swatch
+            {"Label1", "Kelpo Quick Help"}, // the name field's label has no row of its own
+            {"data_39", "Clips and Command List"}};
+        InEditor(g, 3, [&](Edit* e) {
+            for (const auto& [control, title] : cases) {
+                Enter(e->findChild<QWidget*>(control));
+                QCOMPARE(e->HelpLabel(0)->text(), QString(title));
+            }
+            e->Mouser_MouseEnter("Edit", "Names(13)");
+            QCOMPARE(e->HelpLabel(0)->text(), QString("Clips and Command List"));
+        });
+        // Off when the editor opens: off for the whole opening, whatever the setting does.
+        g.p.settings.QuickHelpOff = 1;
+        InEditor(g, 3, [&](Edit* e) {
+            g.p.settings.QuickHelpOff = 0;
+            Enter(e->findChild<QWidget*>("SaveBtn"));
+            QCOMPARE(e->HelpLabel(0)->text(),
+                     QString("Quick Help can be turned on from the Options dialog."));
+        });
     }
 
     void saveWritesWhatWasTypedAndCancelWritesNothing() {
@@ -248,33 +268,6 @@ private slots:
             QCOMPARE(e->Data(2)->text() + "|" + e->Data(30)->text(), QString("row 30|row 2"));
             QVERIFY(e->HideOption(2)->isChecked() && !e->HideOption(30)->isChecked());
             QVERIFY(g.p.CurrentRow == 30 && QApplication::focusWidget() == e->Data(30));
-        });
-    }
-
-    void quickHelpFollowsThePointerUnlessOffWhenOpened() {
-        Gui g;
-        g.Start();
-        const QList<std::pair<const char*, const char*>> cases = {
-            {"Names_11", "Command Click"},
-            {"Clipboardcolor_24", "Color"}, // the marker, like every swatch
-            {"Label1", "Kelpo Quick Help"}, // the name field's label has no row of its own
-            {"data_39", "Clips and Command List"}};
-        InEditor(g, 3, [&](Edit* e) {
-            for (const auto& [control, title] : cases) {
-                Enter(e->findChild<QWidget*>(control));
-                QCOMPARE(e->HelpLabel(0)->text(), QString(title));
-            }
-            // A command index the table does not have leaves the panel as it is.
-            e->Mouser_MouseEnter("Edit", "Names(13)");
-            QCOMPARE(e->HelpLabel(0)->text(), QString("Clips and Command List"));
-        });
-        // Off when the editor opens: off for the whole opening, whatever the setting does.
-        g.p.settings.QuickHelpOff = 1;
-        InEditor(g, 3, [&](Edit* e) {
-            g.p.settings.QuickHelpOff = 0;
-            Enter(e->findChild<QWidget*>("SaveBtn"));
-            QCOMPARE(e->HelpLabel(0)->text(),
-                     QString("Quick Help can be turned on from the Options dialog."));
         });
     }
 
