@@ -70,8 +70,8 @@ private slots:
                              e->PasswordTitle()->text() + e->Data(0)->text() + e->Data(1)->text(),
                          QString("Lockedhttps://example.com/Sesameme{Tab}"));
                 QVERIFY(!e->HideOption(0)->isChecked() && e->HideOption(1)->isChecked());
-                QCOMPARE(e->Swatch(24)->geometry(), e->Swatch(12)->geometry()); // 192,255,192
-                QCOMPARE(g.p.CurrentRow, 7);
+                // The marker on 192,255,192; CurrentRow outlives the window.
+                QVERIFY(e->Swatch(24)->geometry() == e->Swatch(12)->geometry() && g.p.CurrentRow == 7);
                 for (QWidget* next : QWidgetList{e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
                     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                     QCOMPARE(QApplication::focusWidget(), next);

