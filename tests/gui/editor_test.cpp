@@ -18,16 +18,17 @@ using namespace kelpo;
 
 namespace {
 
-// Runs `act` in the editor that `open` brings up (by default the Edit button of `slot`).
-void InEditor(Gui& g, int slot, const std::function<void(Edit*)>& act,
-              const std::function<void()>& open = {}) {
+constexpr int FromInsertion = -1; // the insertion window's Edit button, on the entry in use
+
+// Runs `act` in the editor that the Edit button of `slot` brings up.
+void InEditor(Gui& g, int slot, const std::function<void(Edit*)>& act) {
     OnModal on("Edit", [&](QWidget* w) {
         QVERIFY(QTest::qWaitForWindowActive(w));
         act(static_cast<Edit*>(w));
         if (w->isVisible()) // a check that failed half-way must not leave the test waiting
             static_cast<Edit*>(w)->reject();
     });
-    open ? open() : g.pages->UseBtn_MouseUp(slot, 1, 0, 0, 0);
+    slot == FromInsertion ? g.doIt->EditBtn_MouseUp() : g.pages->UseBtn_MouseUp(slot, 1, 0, 0, 0);
     QVERIFY(on.fired);
 }
 
@@ -62,23 +63,20 @@ private slots:
         g.pages->hide();
         g.doIt->show();
         g.p.CurrentRow = 7;
-        InEditor(
-            g, 30,
-            [&](Edit* e) {
-                QVERIFY(g.p.EditSlot == 30 && e->pos() == g.pages->pos());
-                QCOMPARE(e->Title()->text() + e->WebPageTitle()->text() +
-                             e->PasswordTitle()->text() + e->Data(0)->text() + e->Data(1)->text(),
-                         QString("Lockedhttps://example.com/Sesameme{Tab}"));
-                QVERIFY(!e->HideOption(0)->isChecked() && e->HideOption(1)->isChecked());
-                // The marker on 192,255,192; CurrentRow outlives the window.
-                QVERIFY(e->Swatch(24)->geometry() == e->Swatch(12)->geometry() && g.p.CurrentRow == 7);
-                for (QWidget* next : QWidgetList{e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
-                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                    QCOMPARE(QApplication::focusWidget(), next);
-                }
-                Click(e, "CancelBtn");
-            },
-            [&] { g.doIt->EditBtn_MouseUp(); });
+        InEditor(g, FromInsertion, [&](Edit* e) {
+            QVERIFY(g.p.EditSlot == 30 && e->pos() == g.pages->pos());
+            QCOMPARE(e->Title()->text() + e->WebPageTitle()->text() + e->PasswordTitle()->text() +
+                         e->Data(0)->text() + e->Data(1)->text(),
+                     QString("Lockedhttps://example.com/Sesameme{Tab}"));
+            QVERIFY(!e->HideOption(0)->isChecked() && e->HideOption(1)->isChecked());
+            // The marker on 192,255,192; CurrentRow outlives the window.
+            QVERIFY(e->Swatch(24)->geometry() == e->Swatch(12)->geometry() && g.p.CurrentRow == 7);
+            for (QWidget* next : QWidgetList{e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), next);
+            }
+            Click(e, "CancelBtn");
+        });
         QVERIFY(g.p.TestMode == 0 && g.pages->isVisible() && !g.doIt->isVisible());
 
         // Quick help: the title follows the pointer; a command index the table does not have
@@ -157,11 +155,13 @@ private slots:
         // and all that was typed; once the obstacle is gone, Save writes and closes.
         QVERIFY(QDir().mkpath(g.t.LibraryPath("Page6.dat/blocked")));
         InEditor(g, 6, [&](Edit* e) {
-            for (QLineEdit* field : {e->Title(), e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
+            for (QLineEdit* field :
+                 {e->Title(), e->WebPageTitle(), e->PasswordTitle(), e->Data(0)}) {
                 field->setText("ok");
                 e->Notice()->clear();
                 field->insert(QString::fromUtf8("€漢"));
-                QVERIFY(field->text() == "ok" && e->Notice()->text().contains(QString::fromUtf8("漢")));
+                QVERIFY(field->text() == "ok" &&
+                        e->Notice()->text().contains(QString::fromUtf8("漢")));
                 field->insert(QString::fromUtf8("ß€"));
             }
             Click(e, "SaveBtn");
@@ -189,7 +189,8 @@ private slots:
             e->Repeater_Click(10);
             QCOMPARE(e->Data(0)->text() + e->Data(1)->text() + e->Data(2)->text(),
                      QString("{Tab}{Tab}{Tab}{12}"));
-            QVERIFY(e->Repeater()->currentIndex() == -1 && QApplication::focusWidget() == e->Data(3));
+            QVERIFY(e->Repeater()->currentIndex() == -1 &&
+                    QApplication::focusWidget() == e->Data(3));
 
             // Focusing row 24 with rows 0-23 in view scrolls one row; a row far out of view
             // moves the view one step and the focus to the first row in view.
@@ -233,8 +234,8 @@ private slots:
         InEditor(g, 0, [&](Edit* e) {
             QLineEdit* source = e->Data(2);
             auto move = [&](QPoint local) {
-                QMouseEvent ev(QEvent::MouseMove, local, source->mapToGlobal(local),
-                               Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+                QMouseEvent ev(QEvent::MouseMove, local, source->mapToGlobal(local), Qt::NoButton,
+                               Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(source, &ev);
             };
             const QPoint start = source->rect().center();
@@ -245,8 +246,8 @@ private slots:
             QVERIFY(clicked && e->Dragging());
             // Over the Test button the list scrolls to its end; over the background, to the
             // top; so a row out of view is reached.
-            const QPoint test = source->mapFrom(
-                e, e->findChild<QPushButton*>("TestBtn")->geometry().center());
+            const QPoint test =
+                source->mapFrom(e, e->findChild<QPushButton*>("TestBtn")->geometry().center());
             move(test);
             const int atEnd = e->ScrollValue();
             move(source->mapFrom(e, QPoint(2, e->height() - 2)));
@@ -267,7 +268,6 @@ private slots:
         Gui g;
         g.Start();
         g.Entry(3, "Bank", "https://bank.example/", "", {"old"});
-        const auto fromInsertion = [&] { g.doIt->EditBtn_MouseUp(); };
         QStringList& opened = g.t.fakes.browser.opened;
         InEditor(g, 3, [&](Edit* e) {
             e->Data(0)->setText("   "); // blanks are no clip
@@ -281,13 +281,13 @@ private slots:
         QCOMPARE(opened, QStringList({"https://bank.example/"}));
         // A second Test reuses the browser; after a click into the bookmark field the next
         // Test starts it again.
-        InEditor(g, 3, [&](Edit* e) { e->TestBtn_MouseUp(); }, fromInsertion);
+        InEditor(g, FromInsertion, [&](Edit* e) { e->TestBtn_MouseUp(); });
         QCOMPARE(opened.size(), 1);
-        InEditor(g, 3, [&](Edit* e) {
+        InEditor(g, FromInsertion, [&](Edit* e) {
             e->WebPageTitle()->setFocus();
             QTRY_VERIFY(e->WebPageTitle()->hasFocus());
             e->TestBtn_MouseUp();
-        }, fromInsertion);
+        });
         QCOMPARE(opened.size(), 2);
 
         // Without clips, Test only opens the bookmark, every time, and stays in the editor.

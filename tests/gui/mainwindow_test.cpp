@@ -80,10 +80,9 @@ private slots:
         TestProgram::WriteAll(g.t.Path("Libnames.dat"),
                               QByteArray("B&Q shopping!").leftJustified(247, ' '));
         QVERIFY(WriteNameRecord(g.p, g.t.Path("Lib5/"), 2, "Fifth", 0x0000FF00));
-        for (auto [slot, name, color] : {std::tuple(3, "Bob", 0x000000FFu), // red
-                                         std::tuple(46, "bill", 0x00FFFFFFu),
-                                         std::tuple(49, "last", 0u)}) // 0 reads white
-            QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, slot, name, color));
+        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 3, "Bob", 0x000000FF)); // red
+        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 46, "bill", 0x00FFFFFF));
+        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 49, "last", 0)); // 0 reads white
         g.Start();
         auto name = [&](int slot) { return g.pages->NameLabel(slot); };
         QVERIFY(Back(name(3)) == QColor(255, 0, 0) && Back(name(49)) == QColor(Qt::white));
@@ -124,7 +123,7 @@ private slots:
             expected << QStringLiteral("UseBtn_%1").arg(i);
         for (int k = 0; k < LibraryCount; ++k)
             expected << QStringLiteral("LibraryBtn_%1").arg(k);
-        expected << "MinimizeBtn" << "OptionBtn" << "UpgradeBtn" << "Command1";
+        expected += QStringList{"MinimizeBtn", "OptionBtn", "UpgradeBtn", "Command1"};
         // It opens with no button focused (Space presses nothing); Tab starts at the first
         // Edit button.
         auto* holdfocus = g.Child("Holdfocus");
@@ -152,13 +151,11 @@ private slots:
         TestProgram::WriteAll(g.t.LibraryPath("Note3.txt"), "PIN hint\r\nsecond line");
         g.Start();
         // Each control its help; only names change the notes.
-        const QList<std::pair<const char*, const char*>> titles = {
-            {"Pagenames_3", "Name"}, {"UseBtn_7", "Website Editor"},
-            {"LibraryBtn_18", "Libraries"}, {"Trashlabel", "Kelpo Quick Help"}};
-        for (const auto& [control, title] : titles) {
-            Enter(g.Child(control));
+        for (const char* pair : {"Pagenames_3|Name", "UseBtn_7|Website Editor",
+                                 "LibraryBtn_18|Libraries", "Trashlabel|Kelpo Quick Help"}) {
+            Enter(g.Child(QString(pair).section('|', 0, 0)));
             QCOMPARE(Text(g, "HelpLabel_0") + "|" + Text(g, "NotesText"),
-                     QString(title) + "|PIN hint\nsecond line");
+                     QString(pair).section('|', 1) + "|PIN hint\nsecond line");
         }
         // An empty slot gets the set-up hint.
         Enter(g.Child("Pagenames_4"));
@@ -319,9 +316,9 @@ private slots:
         f.Drag(f.Library(0), {f.Child("Trashlabel")});
         QCOMPARE(f.p.settings.Library, qint16(1));
 
-        // Naming a library in place: a right click switches to the library, then opens the editor on its name, whose
-        // keys are the window's now: Esc neither cancels nor minimises; 13 characters fit;
-        // Enter stores and opens no entry.
+        // Naming a library in place: a right click switches to the library, then opens the editor
+        // on its name, whose keys are the window's now: Esc neither cancels nor minimises; 13
+        // characters fit; Enter stores and opens no entry.
         f.pages->activateWindow(); // for the editor's focus-out
         QVERIFY(QTest::qWaitForWindowActive(f.pages.get()));
         QTest::mouseClick(f.Library(1), Qt::RightButton);
@@ -395,7 +392,8 @@ private slots:
         ShellOf(t.program).ShowInsertionWindow();
         ShellOf(t.program).FillInsertionWindow(ClipArray{"bob"}, HideArray{});
         DoIt* doIt = made().value(0);
-        QVERIFY(made().size() == 1 && doIt->findChild<QWidget*>("Names_0")->property("text") == "bob");
+        QVERIFY(made().size() == 1 &&
+                doIt->findChild<QWidget*>("Names_0")->property("text") == "bob");
         const Settings& s = t.program.settings;
         QCOMPARE(doIt->pos(), QPoint(qRound(s.InsertLeft / 15.0), qRound(s.InsertTop / 15.0)));
         startup.pages()->Timer1_Timer();
