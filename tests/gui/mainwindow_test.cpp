@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "entries/NoteFile.h"
 #include "mainwindow/NotesForm.h"
+#include "widgets/ElidedLabel.h"
 #include "widgets/MouseEnterTracker.h"
 #include "widgets/Shell.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QToolTip>
 
 using namespace kelpo;
 using namespace kelpo::census;
@@ -186,7 +188,10 @@ private slots:
         // Minimize box goes. The other pair is a separate group.
         Settings afterHelp, afterMinimize;
         bool boxShown = true;
+        QString optionsChain;
         OnModal on("Options", [&](QWidget* w) {
+            // No invisible stop in the chain (a hidden control once took a Tab).
+            optionsChain = TabChain(w, w->findChild<QWidget*>("CloseBtn")).join(' ');
             QTest::mousePress(w->findChild<QRadioButton*>("HelpOption_0"), Qt::RightButton);
             afterHelp = g.Saved();
             boxShown = minimize->isVisible();
@@ -196,10 +201,53 @@ private slots:
         });
         QTest::mouseClick(g.Child("OptionBtn"), Qt::LeftButton);
         QVERIFY(on.fired && !boxShown && afterHelp.QuickHelpOff == 0);
+        QCOMPARE(optionsChain, QString("HelpOption_0 MinimizeOption_0 CloseBtn"));
         QVERIFY(afterMinimize.MinimizeToTray == 1 && afterMinimize.QuickHelpOff == 0);
         // The next enter shows its help again.
         Enter(g.Child("UpgradeBtn"));
         QCOMPARE(Text(g, "HelpLabel_0"), QString("Kelpo Free Upgrades"));
+    }
+
+    void longNamesEndInAnEllipsisWithTheWholeNameAsTipAndTheMarkLeavesTheEndInSight() {
+        Gui g;
+        const QString name = "Westminster Building Society 1"; // 30, the most a name holds
+        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 3, name, 0x00FFFFFF));
+        QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 4, "Bob", 0x00FFFFFF));
+        g.Start();
+        const QString library = "MMMMMMMMMMMMM"; // 13, the most a library name holds
+        g.p.LibraryNames[1] = library;
+        g.pages->RefreshLibraryNames();
+        auto* button = g.Child<QPushButton>("LibraryBtn_1");
+        QVERIFY(button->text().endsWith(QChar(0x2026)) && button->toolTip() == library);
+        QCOMPARE(g.Child("LibraryBtn_0")->toolTip(), QString());
+        auto tip = [](QWidget* widget) {
+            QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(widget, &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tip(g.pages->NameLabel(4)), QString()); // a name that fits has none
+        auto* label = qobject_cast<ElidedLabel*>(g.pages->NameLabel(3));
+        QVERIFY(label && label->ShownText().endsWith(QChar(0x2026)));
+        QCOMPARE(tip(label), name);
+        // The mark beside the clicked name: the shortened name ends before it, and gets its
+        // whole room back when the mark goes with a library switch.
+        const int wholeRoom = label->ShownTextRight();
+        g.pages->Pagenames_MouseUp(3, 2, 0, 0, 0);
+        auto* pointer = g.Child("Pointer");
+        QVERIFY(pointer->isVisible());
+        QVERIFY(label->mapTo(g.pages.get(), QPoint(label->ShownTextRight(), 0)).x() <=
+                pointer->x());
+        g.pages->LibraryBtn_MouseDown(0, 1, 0, 0, 0);
+        QCOMPARE(label->ShownTextRight(), wholeRoom);
+        // The About window has its one button as its one Tab stop.
+        QString aboutChain;
+        OnModal about("AboutForm", [&](QWidget* w) {
+            aboutChain = TabChain(w, w->findChild<QWidget*>("OKButton")).join(' ');
+            Click(w, "OKButton");
+        });
+        QTest::mouseClick(g.Child("UpgradeBtn"), Qt::LeftButton);
+        QVERIFY(about.fired);
+        QCOMPARE(aboutChain, QString("OKButton"));
     }
 
     void notesWindowSavesHoweverItClosesAndRefusesWhatTheFileCannotHold() {
