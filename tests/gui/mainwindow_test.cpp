@@ -250,6 +250,25 @@ private slots:
         QCOMPARE(aboutChain, QString("OKButton"));
     }
 
+    void withoutATrayTheTaskBarAndATrayThatTurnsUpTakesTheWaitingWindow() {
+        Gui g;
+        g.Start();
+        g.p.settings.MinimizeToTray = 1;
+        FakeTrayIcon& tray = g.t.fakes.tray;
+        tray.available = false;
+        g.pages->Minimize();
+        QVERIFY(g.pages->isVisible() && g.pages->isMinimized() && !tray.visible);
+        tray.available = true;
+        tray.onAvailable();
+        QVERIFY(!g.pages->isVisible() && tray.visible);
+        // Task bar chosen: a tray turning up changes nothing.
+        tray.onLeftClick();
+        g.p.settings.MinimizeToTray = 0;
+        QTest::keyClick(g.pages.get(), Qt::Key_Escape);
+        tray.onAvailable();
+        QVERIFY(g.pages->isVisible() && g.pages->isMinimized() && !tray.visible);
+    }
+
     void notesWindowSavesHoweverItClosesAndRefusesWhatTheFileCannotHold() {
         Gui g;
         QVERIFY(WriteNameRecord(g.p, g.p.LibraryFolder, 5, "Bank & Co", 0x00FFFFFF));
