@@ -1,20 +1,27 @@
-# Real browsers as typing targets: a loopback HTTP server of the test serves our log-in page
-# (loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
-# under a throw-away profile on the private display that run-in-x.sh provides. The target
-# answers like FormTarget (window, state, wait, click_field, stop), so the same cases and
-# open_entry_for drive either. No browser driver: the page itself reports what it holds.
+#!/usr/bin/env python3
+"""Typing into a real browser: a loopback HTTP server of the test serves our log-in page
+(loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
+under a throw-away profile on the private display that run-in-x.sh provides. The target
+answers like FormTarget (window, state, wait, click_field, stop), so open_entry_for drives
+either. No browser driver: the page itself reports what it holds.
+Run as `browser_e2e.py chromium|firefox`: every character by the key sender itself under
+four layouts; clips, the hidden password, Auto Insert and the key commands through the
+real program with real clicks on the insertion window."""
 import json
 import os
 import queue
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-from kelpo_e2e import HELPERS, check, run, visible_window, wait_for, xdo
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kelpo_e2e import (HELPERS, DataFolder, Failure, Kelpo, active_window, check, keymap,  # noqa: E402
+                       open_entry_for, run, visible_window, wait_for, xdo)
 
 PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loginpage.html")
 TITLE = "Browser Target"
@@ -238,3 +245,100 @@ class BrowserTarget:
         self.proc.wait()
         self.server.stop()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+# The characters of 0x80-0x9F, which no usual layout has, the per-mille sign among them.
+WINDOWS_ONLY = "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ Zoë ßñé"
+HIDDEN = "Pa55+%^~(){}word"
+CLIPS = ["jane.doe", HIDDEN, "{Enter}", "{Stop Auto}", ASCII_200, WINDOWS_ONLY, "{Tab}{02}",
+         "{Shift+Tab}", "alpha", "beta"]
+
+
+def every_character_under_each_layout(browser):
+    # Finnish has the per-mille sign on a key of its own (AltGr+5).
+    for layout in ("us", "de", "fr", "fi"):
+        run("setxkbmap", layout)
+        before = keymap()
+        browser.clear("notes")
+        send_keys(escape_keys(WINDOWS_1252))
+        try:
+            browser.wait(lambda s: s["notes"] == WINDOWS_1252, "all characters under " + layout)
+        except Failure:
+            got = browser.state()["notes"]
+            raise Failure("under %s the field holds %r; missing %r" %
+                          (layout, got, [c for c in WINDOWS_1252 if c not in got]))
+        check(keymap() == before, "the keymap under %s was not restored" % layout)
+    run("setxkbmap", "us")
+    browser.clear("user")
+
+
+def through_the_program(browser):
+    data = DataFolder("Example Bank", CLIPS, hidden=(1,))
+    kelpo = Kelpo(data)
+    try:
+        open_entry_for(kelpo, browser)
+        lost = browser.state()["focusLost"]
+
+        def keeps_focus(step):
+            check(active_window() == browser.window, step + ": the browser lost the keyboard")
+            check(browser.state()["focusLost"] == lost, step + ": the page lost the focus")
+
+        # User, hidden password, Enter; the clips after {Stop Auto} stay out.
+        kelpo.click_insertion("AutoBtn")
+        s = browser.wait(lambda s: s["submitted"] == 1, "the Auto Insert log-in")
+        check(s["last"] == {"user": "jane.doe", "password": HIDDEN, "notes": ""},
+              "Auto Insert typed %r" % s["last"])
+        keeps_focus("Auto Insert")
+
+        # A left click types the clip over what the field holds and moves on with Tab.
+        browser.click_field("user")
+        kelpo.click_insertion("Names_4")
+        s = browser.wait(lambda s: s["focus"] == "password", "Tab after the 200 characters")
+        check(s["user"] == ASCII_200, "the 200-character clip arrived as %r" % s["user"])
+        browser.click_field("user")
+        kelpo.click_insertion("Names_0")
+        browser.wait(lambda s: s["user"] == "jane.doe" and s["focus"] == "password", "overwrite")
+        browser.click_field("notes")
+        kelpo.click_insertion("Names_5")
+        s = browser.wait(lambda s: s["focus"] == "submit", "Tab after the Windows characters")
+        check(s["notes"] == WINDOWS_ONLY, "the Windows characters arrived as %r" % s["notes"])
+        # Right clicks append, one blank between two appended clips, and stay in the field.
+        browser.clear("notes")
+        kelpo.click_insertion("Names_8", button=3)
+        browser.wait(lambda s: s["notes"] == "alpha", "first append")
+        kelpo.click_insertion("Names_9", button=3)
+        s = browser.wait(lambda s: s["notes"] == "alpha beta", "second append")
+        check(s["focus"] == "notes", "an append moved on")
+        keeps_focus("clips")
+
+        browser.click_field("user")
+        kelpo.click_insertion("Names_6")
+        browser.wait(lambda s: s["focus"] == "notes", "{Tab}{02} from the user field")
+        kelpo.click_insertion("Names_7")
+        browser.wait(lambda s: s["focus"] == "password", "{Shift+Tab}")
+        keeps_focus("commands")
+        check(kelpo.proc.poll() is None, "kelpo ended")
+    except Failure:
+        print("kelpo said:\n" + kelpo.errors())
+        raise
+    finally:
+        kelpo.stop()
+
+
+def main(name):
+    browser = BrowserTarget(name)
+    try:
+        every_character_under_each_layout(browser)
+        through_the_program(browser)
+    except Failure:
+        print("page state: %r" % browser.state())
+        print("active window: %d, browser: %d" % (active_window(), browser.window))
+        print(browser.log_tail())
+        raise
+    finally:
+        browser.stop()
+    print("PASS")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

@@ -33,6 +33,12 @@ def xdo(*args, check=True):
     return run("xdotool", *args, check=check)
 
 
+# The whole keymap: the core table too, as the XKB dump leaves out keycodes without a name,
+# and the key sender's spare keys are often among them.
+def keymap():
+    return run("sh", "-c", 'xkbcomp -xkb "$DISPLAY" - 2>/dev/null; xmodmap -pke')
+
+
 def active_window():
     return int(xdo("getactivewindow", check=False) or 0)
 
