@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Typing into a real browser: a loopback HTTP server of the test serves our log-in page
-(loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
-under a throw-away profile on the private display that run-in-x.sh provides. The target
-answers like FormTarget (window, state, wait, click_field, stop), so open_entry_for drives
-either. No browser driver: the page itself reports what it holds.
-Run as `browser_e2e.py chromium|firefox`: every character by the key sender itself under
-four layouts; clips, the hidden password, Auto Insert and the key commands through the
-real program with real clicks on the insertion window."""
+# Typing into a real browser: a loopback HTTP server of the test serves our log-in page
+# (loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
+# under a throw-away profile on the private display that run-in-x.sh provides. The target
+# answers like FormTarget (window, state, wait, click_field, stop), so open_entry_for drives
+# either. No browser driver: the page itself reports what it holds.
+# Run as `browser_e2e.py chromium|firefox`: every character by the key sender itself under
+# four layouts; clips, the hidden password, Auto Insert and the key commands through the
+# real program with real clicks on the insertion window.
 import json
 import os
 import queue
@@ -44,10 +44,9 @@ def send_keys(keys):
     check(result == ["sending", "Ok"], "sendkeys said %r" % result)
 
 
+# 127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
+# monotonic time each report came in, and hands out commands to the page.
 class PageServer:
-    """127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
-    monotonic time each report came in, and hands out commands to the page."""
-
     def __init__(self):
         self.lock = threading.Lock()
         self.latest = {}
@@ -172,9 +171,8 @@ def browser_command(browser, profile, url):
     raise ValueError(browser)
 
 
+# The browser showing our log-in page, started and focused on the user field.
 class BrowserTarget:
-    """The browser showing our log-in page, started and focused on the user field."""
-
     def __init__(self, browser):
         self.browser = browser
         self.commands_sent = 0

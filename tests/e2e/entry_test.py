@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
-"""A new user's first entry, end to end: the real kelpo binary over an empty data folder,
-only the real pointer and real keys, the default browser a recording script registered
-the freedesktop way in a private session. F1 opens the help in that browser. Edit on the
-first slot, type the entry (name, an address full of shell syntax, password, a user name
-clip, a hidden password clip, {Tab} and Click from the command buttons), choose red and
-Save: the name shows on red. The Notes window (a right click on Edit) writes what is typed
-into the note file. Then a click on the name asks for the password, starts the browser on
-the address (one argument, never through a shell) and puts the insertion window with the
-entry's clips in place of the main window; Auto Insert logs in to our form, and the
-insertion window's help button opens its page. Runs inside run-in-x.sh."""
+# A new user's first entry, end to end: the real kelpo binary over an empty data folder,
+# only the real pointer and real keys, the default browser a recording script registered
+# the freedesktop way in a private session. F1 opens the help in that browser. Edit on the
+# first slot, type the entry (name, an address full of shell syntax, password, a user name
+# clip, a hidden password clip, {Tab} and Click from the command buttons), choose red and
+# Save: the name shows on red. The Notes window (a right click on Edit) writes what is typed
+# into the note file. Then a click on the name asks for the password, starts the browser on
+# the address (one argument, never through a shell) and puts the insertion window with the
+# entry's clips in place of the main window; Auto Insert logs in to our form, and the
+# insertion window's help button opens its page. Runs inside run-in-x.sh.
 import os
 import re
 import sys
@@ -27,9 +27,8 @@ ADDRESS = "https://bank.example/log in?a=1&b='2' \"x\";touch {pwn}|$(touch {pwn}
 HELP = os.path.join(os.path.dirname(os.path.realpath(KELPO_BIN)), "tutorial")
 
 
+# A private desktop session whose default browser records its arguments.
 class Session:
-    """A private desktop session whose default browser records its arguments."""
-
     def __init__(self, root):
         bin_dir, apps, config, empty = (os.path.join(root, d) for d in
                                         ("bin", "data/applications", "config", "empty"))

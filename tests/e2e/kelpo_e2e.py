@@ -99,8 +99,8 @@ class FormTarget:
 
 
 # The program under test over a data folder, with its windows' control places.
+# `places`: the control places of an earlier run, which saves probing them again.
 class Kelpo:
-    # `places`: the control places of an earlier run, which saves probing them again.
     def __init__(self, data, env=None, places=None):
         self.log_path = os.path.join(data.path, "kelpo-stderr.log")
         with open(self.log_path, "w") as log:

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""The X11 key sender on a real server (the sendkeys helper, the program's own sender) into
-a plain text field: the user's Caps Lock and held Shift, refused strings, named keys; and
-a sender that dies mid-send: a crash puts the keyboard back at once, SIGTERM too, and
-after SIGKILL the next start does. Runs inside run-in-x.sh, without a window manager, where
-focus works differently from the runs of the real program (see tests/CMakeLists.txt)."""
+# The X11 key sender on a real server (the sendkeys helper, the program's own sender) into
+# a plain text field: the user's Caps Lock and held Shift, refused strings, named keys; and
+# a sender that dies mid-send: a crash puts the keyboard back at once, SIGTERM too, and
+# after SIGKILL the next start does. Runs inside run-in-x.sh, without a window manager, where
+# focus works differently from the runs of the real program (see tests/CMakeLists.txt).
 import ctypes
 import os
 import random
@@ -23,9 +23,8 @@ DPY = ctypes.c_void_p(X11.XOpenDisplay(None))
 LONG = "a+bé" * 1500
 
 
+# tests/e2e/helpers/keytarget: holds the focus and records exactly what it received.
 class KeyTarget:
-    """tests/e2e/helpers/keytarget: holds the focus and records exactly what it received."""
-
     def __init__(self, name):
         self.out = os.path.join(RUNTIME, name)
         self.proc = subprocess.Popen([HELPERS + "/keytarget", "--out", self.out],

@@ -1,15 +1,15 @@
 #!/usr/bin/env python3
-"""Start-up, the single instance and the tray with the real program (run by run-in-x.sh).
-Without a display it says so. The first start creates the private data files, opens
-" Kelpo" in normal state and stores where its frame is moved to (not while minimised); a
-second start with the same data folder ends and brings the first back; another data folder
-runs beside it and its close box ends it, writing nothing; a lock left by kill -9 does not
-block; two starts at the same moment give one program; an unwritable data folder gives one
-message and a running program. With a real tray host (trayer): "Minimize This" on the
-insertion window leaves a tray icon that brings it back with the form still holding the
-keyboard; "Minimize to System Tray" starts in the tray, withdrawn; the icon, a second start
-bring the window back and Esc and the close box put it away; a tray that goes away leaves
-it on the task bar; the icon's menu item "Close Kelpo" ends the program."""
+# Start-up, the single instance and the tray with the real program (run by run-in-x.sh).
+# Without a display it says so. The first start creates the private data files, opens
+# " Kelpo" in normal state and stores where its frame is moved to (not while minimised); a
+# second start with the same data folder ends and brings the first back; another data folder
+# runs beside it and its close box ends it, writing nothing; a lock left by kill -9 does not
+# block; two starts at the same moment give one program; an unwritable data folder gives one
+# message and a running program. With a real tray host (trayer): "Minimize This" on the
+# insertion window leaves a tray icon that brings it back with the form still holding the
+# keyboard; "Minimize to System Tray" starts in the tray, withdrawn; the icon, a second start
+# bring the window back and Esc and the close box put it away; a tray that goes away leaves
+# it on the task bar; the icon's menu item "Close Kelpo" ends the program.
 import os
 import signal
 import subprocess
