@@ -96,45 +96,38 @@ def sampled(steps, rng):
     return sorted(rng.sample(range(1, steps + 1), 2))
 
 
-def killed_at_steps(operation, steps, prepare, act):
-    rows = []
+# The entries of library k (0-based) in a census.
+def entries(census_, k):
+    return sorted(v for key, v in census_.items() if key.startswith("Lib%d/" % (k + 1)))
+
+
+def killed_at_steps(operation, steps, act):
     for step in steps:
         data = DataFolder("Bank", ["user", "pass"], url="https://bank.example/", slot=3)
         add_entry(data.path, 1, 4, "Mail", ["me@mail"])
         add_entry(data.path, 2, 7, "Shop", ["buyer"])
-        prepare(data.path)
+        with open(os.path.join(data.path, "Libnames.dat"), "wb") as f:
+            f.write(b"Work         Home         ".ljust(19 * 13))
         before = census(data.path)
-        names = {library_name(data.path, k): sorted(v for key, v in before.items()
-                                                    if key.startswith("Lib%d/" % (k + 1)))
-                 for k in range(19)}
-        env = dict(os.environ, KELPO_TEST_STOP_AT="%s:%d" % (operation, step))
-        kelpo = start(data, env)
+        names = {library_name(data.path, k): entries(before, k) for k in range(19)}
+        kelpo = start(data, dict(os.environ, KELPO_TEST_STOP_AT="%s:%d" % (operation, step)))
         act(kelpo)
         wait_for(lambda: stopped(kelpo.proc.pid), "a stop at %s step %d" % (operation, step))
         os.kill(kelpo.proc.pid, signal.SIGKILL)
         kelpo.proc.wait(10)
         # Started again as a user would; a first start shows the window.
         os.remove(os.path.join(data.path, "Kelpo.ini"))
-        again = start(data)
-        again.stop()
+        start(data).stop()
         after = census(data.path)
         lost = sum(1 for v in before.values() if v not in after.values())
         half = sum(1 for v in after.values() if v not in before.values())
         # A library's name must stay with its entries (a move changes what one holds).
-        misnamed = operation == "swap" and sum(1 for k in range(19) if any(
-            key.startswith("Lib%d/" % (k + 1)) for key in after) and
-            sorted(v for key, v in after.items() if key.startswith("Lib%d/" % (k + 1)))
-            != names.get(library_name(data.path, k)))
-        rows.append((operation, step, lost, half, misnamed))
-        print("killed at %-5s step %d: lost %d, half-written %d, misnamed %d" % rows[-1][:5])
-    for operation_, step, lost, half, misnamed in rows:
-        check(lost == 0 and half == 0 and misnamed == 0,
-              "%s step %d: lost %d, half %d, misnamed %d" % (operation_, step, lost, half, misnamed))
-
-
-def name_work_and_home(folder):
-    with open(os.path.join(folder, "Libnames.dat"), "wb") as f:
-        f.write(b"Work         Home         ".ljust(19 * 13))
+        misnamed = operation == "swap" and sum(
+            1 for k in range(19) if entries(after, k) and
+            entries(after, k) != names.get(library_name(data.path, k)))
+        print("killed at %-5s step %d: lost %d, half-written %d, misnamed %d"
+              % (operation, step, lost, half, misnamed))
+        check(lost == 0 and half == 0 and misnamed == 0, "%s step %d broke the data" % (operation, step))
 
 
 def main():
@@ -143,11 +136,11 @@ def main():
     rng = random.Random(seed)
     # Library 1 "Work" onto button 2 "Home": journal, three renames, two journal updates,
     # two names, journal removed.
-    killed_at_steps("swap", sampled(9, rng), name_work_and_home,
+    killed_at_steps("swap", sampled(9, rng),
                     lambda k: drag(k, "LibraryBtn_0", ["LibraryBtn_1"]))
     # Entry 3 of library 1 onto slot 3 of library 2: four stores read and written, the
     # names record written, then five stores erased.
-    killed_at_steps("move", sampled(14, rng), name_work_and_home,
+    killed_at_steps("move", sampled(14, rng),
                     lambda k: drag(k, "Pagenames_3", ["LibraryBtn_1", "Pagenames_3"]))
 
 

@@ -249,12 +249,8 @@ def every_character_under_each_layout(browser):
         if caps:
             xdo("key", "Caps_Lock")
         send_keys(escape_keys(WINDOWS_1252))
-        try:
-            browser.wait(lambda s: s["notes"] == WINDOWS_1252, "all characters under " + layout)
-        except Failure:
-            got = browser.state()["notes"]
-            raise Failure("under %s the field holds %r; missing %r" %
-                          (layout, got, [c for c in WINDOWS_1252 if c not in got]))
+        wait_for(lambda: browser.state()["notes"] == WINDOWS_1252, "all characters under " + layout,
+                 lambda: "; missing %r" % [c for c in WINDOWS_1252 if c not in browser.state()["notes"]])
         check(keymap() == before, "the keymap under %s was not restored" % layout)
         if caps:
             check("Caps Lock:   on" in run("xset", "q"), "the user's Caps Lock was changed")
