@@ -26,37 +26,34 @@ ADDRESS = "https://bank.example/log in?a=1&b='2' \"x\";touch {pwn}|$(touch {pwn}
 HELP = os.path.join(os.path.dirname(os.path.realpath(KELPO_BIN)), "tutorial")
 
 
-# A private desktop session whose default browser records its arguments.
-class Session:
-    def __init__(self, root):
-        bin_dir, apps, config, empty = (os.path.join(root, d) for d in
-                                        ("bin", "data/applications", "config", "empty"))
-        for d in (bin_dir, apps, config, empty):
-            os.makedirs(d)
-        browser = os.path.join(bin_dir, "fake-browser")
-        Path(browser).write_text('#!/bin/sh\nd=$(dirname "$0")\nprintf \'%s\\0\' "$@" >"$d/log.tmp"\n'
-                                 'mv "$d/log.tmp" "$d/launched.log"\n')
-        os.chmod(browser, 0o755)
-        Path(apps, "fakebrowser.desktop").write_text(
-            '[Desktop Entry]\nType=Application\nName=Fake\nExec=%s "--flag=a b" %%U\n' % browser)
-        Path(config, "mimeapps.list").write_text("[Default Applications]\n" + "".join(
-            "%s=fakebrowser.desktop\n" % t
-            for t in ("x-scheme-handler/http", "x-scheme-handler/https", "text/html")))
-        # No desktop of the machine's own to ask instead.
-        self.env = {k: v for k, v in os.environ.items() if "DESKTOP" not in k and
-                    k not in ("BROWSER", "KDE_FULL_SESSION")}
-        self.env.update(HOME=root, XDG_DATA_HOME=os.path.join(root, "data"),
-                        XDG_CONFIG_HOME=config, XDG_DATA_DIRS=empty, XDG_CONFIG_DIRS=empty,
-                        PATH="/usr/bin:/bin")
-        self.log = os.path.join(bin_dir, "launched.log")
+# A private desktop session whose default browser records its arguments in `log`.
+def session(root, log):
+    apps, config, empty = (os.path.join(root, d) for d in ("data/applications", "config", "empty"))
+    for d in (apps, config, empty):
+        os.makedirs(d)
+    browser = os.path.join(root, "fake-browser")
+    Path(browser).write_text('#!/bin/sh\nprintf \'%%s\\0\' "$@" >"%s.tmp"\nmv "%s.tmp" "%s"\n'
+                             % (log, log, log))
+    os.chmod(browser, 0o755)
+    Path(apps, "fakebrowser.desktop").write_text(
+        '[Desktop Entry]\nType=Application\nName=Fake\nExec=%s "--flag=a b" %%U\n' % browser)
+    Path(config, "mimeapps.list").write_text("[Default Applications]\n" + "".join(
+        "%s=fakebrowser.desktop\n" % t
+        for t in ("x-scheme-handler/http", "x-scheme-handler/https", "text/html")))
+    # No desktop of the machine's own to ask instead.
+    env = {k: v for k, v in os.environ.items()
+           if "DESKTOP" not in k and k not in ("BROWSER", "KDE_FULL_SESSION")}
+    return dict(env, HOME=root, XDG_DATA_HOME=os.path.join(root, "data"), XDG_CONFIG_HOME=config,
+                XDG_DATA_DIRS=empty, XDG_CONFIG_DIRS=empty, PATH="/usr/bin:/bin")
 
-    # The arguments of the browser's next start.
-    def launched(self):
-        wait_for(lambda: os.path.exists(self.log), "the browser to start")
-        with open(self.log, "rb") as f:
-            args = [a.decode("utf-8") for a in f.read().split(b"\0")[:-1]]
-        os.remove(self.log)
-        return args
+
+# The arguments of the browser's next start.
+def launched(log):
+    wait_for(lambda: os.path.exists(log), "the browser to start")
+    with open(log, "rb") as f:
+        args = [a.decode("utf-8") for a in f.read().split(b"\0")[:-1]]
+    os.remove(log)
+    return args
 
 
 def help_page(name):
@@ -85,17 +82,17 @@ def write_entry(kelpo, address):
 
 def main():
     with tempfile.TemporaryDirectory(prefix="kelpo-e2e-") as root:
-        session = Session(os.path.join(root, "session"))
+        log = os.path.join(root, "launched.log")
         data = types.SimpleNamespace(path=os.path.join(root, "data"))
         os.makedirs(data.path)
         pwn = os.path.join(root, "pwned")
         address = ADDRESS.format(pwn=pwn)
-        kelpo = Kelpo(data, session.env)
+        kelpo = Kelpo(data, session(os.path.join(root, "session"), log))
         form = FormTarget(root)
         try:
             xdo("windowactivate", "--sync", kelpo.main)
             xdo("key", "F1")
-            check(session.launched() == help_page("1.htm"), "F1 opened something else")
+            check(launched(log) == help_page("1.htm"), "F1 opened something else")
 
             write_entry(kelpo, address)
             names = Path(data.path, "Lib1", "Names.dat").read_bytes()
@@ -118,7 +115,7 @@ def main():
                     wait_for(lambda: visible_window("^ Enter Password$"), "the password prompt"))
                 type_keys("sesame\r")  # the check ignores case
             open_entry_for(kelpo, form, 0, answer_password)
-            check(session.launched() == ["--flag=a b", address], "the browser's arguments")
+            check(launched(log) == ["--flag=a b", address], "the browser's arguments")
             check(not os.path.exists(pwn), "the address ran a command")
             check(not visible_window("^ Kelpo$"), "the main window is still shown")
             kelpo.click_insertion("AutoBtn")
@@ -127,7 +124,7 @@ def main():
                   "Auto Insert typed %r" % s["last"])
             # F1 never reaches the insertion window; its "?" leads to the help.
             kelpo.click_insertion("HelpBtn")
-            check(session.launched() == help_page("clips.htm"), "the help button opened another page")
+            check(launched(log) == help_page("clips.htm"), "the help button opened another page")
         except Failure:
             print("kelpo said:\n" + kelpo.errors())
             raise
