@@ -33,11 +33,6 @@ WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
 ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
 
 
-# The brace notation's own characters typed literally.
-def escape_keys(text):
-    return "".join("{%s}" % c if c in "+^%~(){}" else c for c in text)
-
-
 # Types `keys` with the key sender itself (tests/e2e helpers), waiting for the target.
 def send_keys(keys):
     result = run(HELPERS + "/sendkeys", keys).split()
@@ -208,14 +203,13 @@ class BrowserTarget:
         self.server.commands.put(command)
         return self.wait(lambda s: s.get("done", 0) >= command["id"], what)
 
-    def click_field(self, name):
-        self.command("focus in " + name, focus=name)
+    # Puts the focus in `name`, having emptied the fields if asked to.
+    def click_field(self, name, clear=False):
+        self.command("focus in " + name, focus=name, clear=clear)
         self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
-    # Empties the fields and puts the focus in `name`.
     def clear(self, name):
-        self.command("empty fields", clear=True, focus=name)
-        self.wait(lambda s: s["focus"] == name, "focus in " + name)
+        self.click_field(name, clear=True)
 
     def stop(self):
         try:
@@ -243,14 +237,14 @@ def every_character_under_each_layout(browser):
         run("setxkbmap", layout)
         before = keymap()
         browser.clear("notes")
-        caps = layout == "de"  # the user's Caps Lock must not invert the case
-        if caps:
+        if layout == "de":  # the user's Caps Lock must not invert the case
             xdo("key", "Caps_Lock")
-        send_keys(escape_keys(WINDOWS_1252))
+        # The brace notation's own characters typed literally.
+        send_keys("".join("{%s}" % c if c in "+^%~(){}" else c for c in WINDOWS_1252))
         wait_for(lambda: browser.state()["notes"] == WINDOWS_1252, "all characters under " + layout,
                  lambda: "; missing %r" % [c for c in WINDOWS_1252 if c not in browser.state()["notes"]])
         check(keymap() == before, "the keymap under %s was not restored" % layout)
-        if caps:
+        if layout == "de":
             check("Caps Lock:   on" in run("xset", "q"), "the user's Caps Lock was changed")
             xdo("key", "Caps_Lock")
     run("setxkbmap", "us")

@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import time
+from pathlib import Path
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kelpo_e2e import (HELPERS, DataFolder, Kelpo, check, keymap, main_guard, run,  # noqa: E402
@@ -36,9 +37,6 @@ class KeyTarget:
         with open(self.out, encoding="utf-8") as f:
             return f.read()
 
-    def wait(self, expected):
-        wait_for(lambda: self.text() == expected, repr(expected), lambda: ": " + repr(self.text()))
-
 
 def send(keys):
     return run(HELPERS + "/sendkeys", keys).split()
@@ -61,10 +59,8 @@ def left_behind(keymap_before):
 
 
 def keys_lent():
-    def lent(name):
-        with open(os.path.join(RUNTIME, name), errors="replace") as f:
-            return "\nlend " in f.read()
-    return any(lent(f) for f in os.listdir(RUNTIME) if f.startswith("kelpo-keys-"))
+    return any("\nlend " in Path(RUNTIME, f).read_text(errors="replace")
+               for f in os.listdir(RUNTIME) if f.startswith("kelpo-keys-"))
 
 
 def what_the_user_holds(target):
@@ -81,7 +77,8 @@ def what_the_user_holds(target):
     run("sh", "-c", "xmodmap -pke | awk 'NF == 3 { print \"keycode \" $2 \" = F35\" }' | xmodmap -")
     check(send("abcé") == ["sending", "Untypeable"], "é typed on a crowded keyboard")
     send("!")
-    target.wait("a\nbXY!d")  # the cursor stands before the d
+    wait_for(lambda: target.text() == "a\nbXY!d", "the keys typed",  # the cursor before the d
+             lambda: ": %r" % target.text())
     run("setxkbmap", "us")
 
 

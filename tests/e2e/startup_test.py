@@ -170,11 +170,9 @@ def tray():
     state_is(main, "Iconic", viewable=False)  # not lost with the tray
     start_tray()
     in_tray(main)
-    click_icon(3)
-    # The menu is a popup of ours: override-redirect, other than the icon.
-    wait_for(lambda: any("Override Redirect State: yes" in run("xwininfo", "-id", w)
-                         for w in xdo("search", "--onlyvisible", "--class", "kelpo",
-                                      check=False).split() if int(w) != tray_icon()),
+    ours = xdo("search", "--onlyvisible", "--class", "kelpo").split()
+    click_icon(3)  # the menu: a popup window of ours
+    wait_for(lambda: len(xdo("search", "--onlyvisible", "--class", "kelpo").split()) > len(ours),
              "the icon's menu")
     xdo("key", "Down", "Return")
     ended(kelpo, "Close Kelpo")
