@@ -20,23 +20,16 @@ import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kelpo_e2e import (HELPERS, DataFolder, Failure, Kelpo, active_window, check, keymap,  # noqa: E402
-                       open_entry_for, run, visible_window, wait_for, xdo)
+from kelpo_e2e import (HELPERS, DataFolder, Failure, Kelpo, active_window,  # noqa: E402
+                       check, keymap, open_entry_for, run, visible_window, wait_for, xdo)
 
 PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loginpage.html")
-TITLE = "Browser Target"
 
 # Every printable character of Windows-1252.
 WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
     "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ" + "".join(chr(c) for c in range(0xA0, 0x100))
 # 200 characters that hold every printable ASCII character.
 ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
-
-
-# Types `keys` with the key sender itself (tests/e2e helpers), waiting for the target.
-def send_keys(keys):
-    result = run(HELPERS + "/sendkeys", keys).split()
-    check(result == ["sending", "Ok"], "sendkeys said %r" % result)
 
 
 # 127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
@@ -172,7 +165,7 @@ class BrowserTarget:
                                          start_new_session=True)
         try:
             # A browser's first start on a busy machine takes a while.
-            self.window = wait_for(lambda: visible_window(TITLE), browser + "'s window",
+            self.window = wait_for(lambda: visible_window("Browser Target"), browser + "'s window",
                                    self.log_tail, seconds=60)
             # Clear of the program's main window, whose entries the tests click.
             xdo("windowsize", self.window, 720, 560, check=False)
@@ -239,10 +232,11 @@ def every_character_under_each_layout(browser):
         browser.clear("notes")
         if layout == "de":  # the user's Caps Lock must not invert the case
             xdo("key", "Caps_Lock")
-        # The brace notation's own characters typed literally.
-        send_keys("".join("{%s}" % c if c in "+^%~(){}" else c for c in WINDOWS_1252))
+        # By the key sender itself, the brace notation's own characters typed literally.
+        keys = "".join("{%s}" % c if c in "+^%~(){}" else c for c in WINDOWS_1252)
+        check(run(HELPERS + "/sendkeys", keys).split() == ["sending", "Ok"], "sendkeys failed")
         wait_for(lambda: browser.state()["notes"] == WINDOWS_1252, "all characters under " + layout,
-                 lambda: "; missing %r" % [c for c in WINDOWS_1252 if c not in browser.state()["notes"]])
+                 lambda: "; missing %r" % (set(WINDOWS_1252) - set(browser.state()["notes"])))
         check(keymap() == before, "the keymap under %s was not restored" % layout)
         if layout == "de":
             check("Caps Lock:   on" in run("xset", "q"), "the user's Caps Lock was changed")

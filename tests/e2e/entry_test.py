@@ -4,11 +4,11 @@
 # the freedesktop way in a private session. F1 opens the help in that browser. Edit on the
 # first slot, type the entry (name, an address full of shell syntax, password, a user name
 # clip, a hidden password clip, {Tab} and Click from the command buttons), choose red and
-# Save: the names file holds it in red. The Notes window (a right click on Edit) writes what is typed
-# into the note file. Then a click on the name asks for the password, starts the browser on
-# the address (one argument, never through a shell) and puts the insertion window with the
-# entry's clips in place of the main window; Auto Insert logs in to our form.
-# Runs inside run-in-x.sh.
+# Save: the names file holds it in red. The Notes window (a right click on Edit) writes
+# what is typed into the note file. Then a click on the name asks for the password, starts
+# the browser on the address (one argument, never through a shell) and puts the insertion
+# window with the entry's clips in place of the main window; Auto Insert logs in to our
+# form. Runs inside run-in-x.sh.
 import os
 import sys
 import tempfile
@@ -102,7 +102,7 @@ def main():
             xdo("windowactivate", "--sync", notes)
             type_keys("line one\rline two")
             xdo("key", "Escape")
-            wait_for(lambda: not visible_window("^ Notes for My Bank$"), "the Notes window to close")
+            wait_for(lambda: not visible_window("^ Notes for My Bank$"), "the Notes window gone")
             saved = Path(data.path, "Lib1", "Note0.txt").read_bytes()
             check(saved == b"line one\r\nline two", "note file holds %r" % saved)
 

@@ -61,14 +61,14 @@ def thefts(kelpo, form, thief):
     # The thefts fall anywhere in the time a whole run takes here (the sender's speed and
     # the machine's load both change it): the median of three, as one slow first run must
     # not spread them so wide that most fall after the last key.
-    window = max(0.02, sorted(log_in(kelpo, form) for _ in range(3))[1])
+    span = max(0.02, sorted(log_in(kelpo, form) for _ in range(3))[1])
     interrupted = 0
     for n in range(RUNS):
-        theft = threading.Timer(rng.uniform(0, window), xdo, ("windowfocus", "--sync", thief.window))
+        theft = threading.Timer(rng.uniform(0, span), xdo, ("windowfocus", "--sync", thief.window))
         interrupted += log_in(kelpo, form, theft)
         check(fields(thief) == EMPTY, "run %d: keys reached the thief: %r" % (n, thief.state()))
     print("focus thief: %d runs, thefts within %d ms, %d interrupted by the theft"
-          % (RUNS, window * 1000, interrupted))
+          % (RUNS, span * 1000, interrupted))
     # The theft must have hit runs under way, else nothing was tried.
     check(interrupted >= RUNS // 10, "only %d runs were under way at the theft" % interrupted)
     log_in(kelpo, form)

@@ -2,6 +2,7 @@
 # the log-in form that receives the keys, window look-ups and real pointer clicks (xdotool).
 # Everything runs on the private display that run-in-x.sh provides.
 import json, os, re, subprocess, tempfile, time
+from pathlib import Path
 
 KELPO_BIN = os.environ["KELPO_BIN"]
 HELPERS = os.path.join(os.environ.get("KELPO_BUILD", ""), "tests")
@@ -44,8 +45,8 @@ def active_window():
 
 
 def visible_window(title_regex):
-    return int((xdo("search", "--onlyvisible", "--name", title_regex, check=False).split()
-                or [0])[0])
+    found = xdo("search", "--onlyvisible", "--name", title_regex, check=False).split()
+    return int(found[0]) if found else 0
 
 
 def client_origin(window):
@@ -81,8 +82,7 @@ class FormTarget:
 
     def state(self):
         try:
-            with open(self.state_path, encoding="utf-8") as f:
-                return json.load(f)
+            return json.loads(Path(self.state_path).read_text(encoding="utf-8"))
         except (OSError, ValueError):
             return {}
 
@@ -122,8 +122,7 @@ class Kelpo:
         click_in(window, self.places["DoIt"][control], button)
 
     def errors(self):
-        with open(self.log_path, encoding="utf-8", errors="replace") as log:
-            return log.read()
+        return Path(self.log_path).read_text(encoding="utf-8", errors="replace")
 
     # Ends the program; a sanitizer report in its output fails the run.
     def stop(self):

@@ -55,7 +55,7 @@ def left_behind(keymap_before):
     down = [code for code in range(256) if keys.raw[code // 8] >> (code % 8) & 1]
     journals = [f for f in os.listdir(RUNTIME) if f.startswith("kelpo-keys-")]
     return ("keys still lent; " if keymap() != keymap_before else "") + \
-        ("keycodes %s down; " % down if down else "") + ("journals %s" % journals if journals else "")
+        ("keys %s down; " % down if down else "") + ("journals %s" % journals if journals else "")
 
 
 def keys_lent():
@@ -116,7 +116,7 @@ def death_mid_send(target):
             kelpo = Kelpo(data)
             wait_for(lambda: left_behind(before) == "", "the program to put the keyboard back")
             kelpo.stop()
-        check(left_behind(before) == "", "run %d, after the next start: %s" % (n, left_behind(before)))
+        check(left_behind(before) == "", "run %d, next start: %s" % (n, left_behind(before)))
     print("kill: %d runs, %d left keys lent or down" % (runs, left_by_kill))
     # Else the kills came where nothing could be left, and nothing was tried.
     check(left_by_kill > runs // 2, "only %d kills left anything behind" % left_by_kill)

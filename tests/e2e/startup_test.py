@@ -55,9 +55,8 @@ def files_of(folder):
 
 
 def single_instance():
-    no_display = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
-    code = subprocess.run([KELPO_BIN, "--data-dir", WORK.name + "/none"], capture_output=True,
-                          env=no_display).returncode
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+    code = subprocess.run([KELPO_BIN, "--data-dir", WORK.name + "/none"], env=env).returncode
     check(code == 1 and not os.path.exists(WORK.name + "/none/Kelpo.ini"),
           "without a display the program must say so, end and create nothing")
     data = WORK.name + "/data"
@@ -65,7 +64,7 @@ def single_instance():
     win = main_window(first)
     state_is(win, "Normal")
     check(oct(os.stat(data + "/Lib1/Names.dat").st_mode)[-3:] == "600" and
-          os.path.getsize(data + "/Libnames.dat") > 0, "the data files are not made, or not private")
+          os.path.getsize(data + "/Libnames.dat") > 0, "data files missing or not private")
 
     # The frame's place is stored within a tick, in twips, without drift; not while minimised.
     def stored():  # MainTop MainLeft
@@ -166,7 +165,6 @@ def tray():
     xdo("windowactivate", "--sync", main, "key", "alt+F4")  # the close box only minimises
     in_tray(main)
     tray.terminate()
-    tray.wait()
     state_is(main, "Iconic", viewable=False)  # not lost with the tray
     start_tray()
     in_tray(main)
