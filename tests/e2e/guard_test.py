@@ -50,7 +50,7 @@ def log_in(kelpo, form, theft=None):
     kelpo.click_insertion("AutoBtn")
     if theft:
         theft.join()
-        time.sleep(0.3)  # whatever the run still sends after the theft arrives within this
+        time.sleep(0.3)  # what the run still sends after the theft arrives within this pause
         return form.state()["submitted"] == submitted
     form.wait(lambda s: s["submitted"] == submitted + 1, "a whole log-in")
     return time.monotonic() - start
