@@ -1,23 +1,29 @@
-# Real browsers as typing targets: a loopback HTTP server of the test serves our log-in page
+#!/usr/bin/env python3
+# Typing into a real browser: a loopback HTTP server of the test serves our log-in page
 # (loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
 # under a throw-away profile on the private display that run-in-x.sh provides. The target
-# answers like FormTarget (window, state, wait, click_field, stop), so the same cases and
-# open_entry_for drive either. No browser driver: the page itself reports what it holds.
+# answers like FormTarget (window, state, wait, click_field, stop), so open_entry_for drives
+# either. No browser driver: the page itself reports what it holds.
+# Run as `browser_e2e.py chromium|firefox`: every character by the key sender itself under
+# four layouts; clips, the hidden password, Auto Insert and the key commands through the
+# real program with real clicks on the insertion window.
 import json
 import os
 import queue
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-from kelpo_e2e import HELPERS, check, run, visible_window, wait_for, xdo
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kelpo_e2e import (HELPERS, DataFolder, Failure, Kelpo, active_window,  # noqa: E402
+                       check, keymap, open_entry_for, run, visible_window, wait_for, xdo)
 
 PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loginpage.html")
-TITLE = "Browser Target"
 
 # Every printable character of Windows-1252.
 WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
@@ -26,21 +32,9 @@ WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
 ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
 
 
-# The brace notation's own characters typed literally.
-def escape_keys(text):
-    return "".join("{%s}" % c if c in "+^%~(){}" else c for c in text)
-
-
-# Types `keys` with the key sender itself (tests/e2e helpers), waiting for the target.
-def send_keys(keys):
-    result = run(HELPERS + "/sendkeys", keys).split()
-    check(result == ["sending", "Ok"], "sendkeys said %r" % result)
-
-
+# 127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
+# monotonic time each report came in, and hands out commands to the page.
 class PageServer:
-    """127.0.0.1 only. Keeps the page's latest report (by its sequence number), with the
-    monotonic time each report came in, and hands out commands to the page."""
-
     def __init__(self):
         self.lock = threading.Lock()
         self.latest = {}
@@ -82,14 +76,13 @@ class PageServer:
                 body = self.rfile.read(int(self.headers.get("Content-Length", 0)))
                 now = time.monotonic_ns()
                 try:
-                    report = json.loads(body)
-                except ValueError:
-                    report = None
-                if isinstance(report, dict):
-                    with server.lock:
-                        if report.get("seq", 0) > server.latest.get("seq", 0):
-                            server.latest = report
-                            server.history.append((now, report))
+                    report = dict(json.loads(body))
+                except (TypeError, ValueError):  # not a report: nothing to keep
+                    report = {}
+                with server.lock:
+                    if report.get("seq", 0) > server.latest.get("seq", 0):
+                        server.latest = report
+                        server.history.append((now, report))
                 self.reply(b"{}", "application/json")
 
         self.httpd = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
@@ -106,6 +99,8 @@ class PageServer:
         self.httpd.server_close()
 
 
+# What would open a page or a panel of its own at the first start, and the offers to save
+# what was typed.
 FIREFOX_PREFS = {
     "browser.shell.checkDefaultBrowser": False,
     "browser.startup.homepage_override.mstone": "ignore",
@@ -114,22 +109,8 @@ FIREFOX_PREFS = {
     "browser.aboutwelcome.enabled": False,
     "datareporting.policy.dataSubmissionEnabled": False,
     "datareporting.policy.firstRunURL": "",
-    "datareporting.healthreport.uploadEnabled": False,
-    "toolkit.telemetry.enabled": False,
-    "toolkit.telemetry.unified": False,
     "toolkit.telemetry.reportingpolicy.firstRun": False,
-    "app.update.auto": False,
-    "app.update.checkInstallTime": False,
     "app.update.disabledForTesting": True,
-    "extensions.update.enabled": False,
-    "browser.safebrowsing.malware.enabled": False,
-    "browser.safebrowsing.phishing.enabled": False,
-    "browser.safebrowsing.downloads.enabled": False,
-    "network.captive-portal-service.enabled": False,
-    "network.connectivity-service.enabled": False,
-    "browser.newtabpage.enabled": False,
-    "browser.sessionstore.resume_from_crash": False,
-    "browser.tabs.warnOnClose": False,
     "browser.translations.enable": False,
     "signon.rememberSignons": False,
     "browser.formfill.enable": False,
@@ -165,9 +146,8 @@ def browser_command(browser, profile, url):
     raise ValueError(browser)
 
 
+# The browser showing our log-in page, started and focused on the user field.
 class BrowserTarget:
-    """The browser showing our log-in page, started and focused on the user field."""
-
     def __init__(self, browser):
         self.browser = browser
         self.commands_sent = 0
@@ -185,7 +165,7 @@ class BrowserTarget:
                                          start_new_session=True)
         try:
             # A browser's first start on a busy machine takes a while.
-            self.window = wait_for(lambda: visible_window(TITLE), browser + "'s window",
+            self.window = wait_for(lambda: visible_window("Browser Target"), browser + "'s window",
                                    self.log_tail, seconds=60)
             # Clear of the program's main window, whose entries the tests click.
             xdo("windowsize", self.window, 720, 560, check=False)
@@ -216,25 +196,114 @@ class BrowserTarget:
         self.server.commands.put(command)
         return self.wait(lambda s: s.get("done", 0) >= command["id"], what)
 
-    def click_field(self, name):
-        self.command("focus in " + name, focus=name)
+    # Puts the focus in `name`, having emptied the fields if asked to.
+    def click_field(self, name, clear=False):
+        self.command("focus in " + name, focus=name, clear=clear)
         self.wait(lambda s: s["focus"] == name, "focus in " + name)
 
-    # Empties the fields and puts the focus in `name`.
     def clear(self, name):
-        self.command("empty fields", clear=True, focus=name)
-        self.wait(lambda s: s["focus"] == name, "focus in " + name)
+        self.click_field(name, clear=True)
 
     def stop(self):
-        for sig in (signal.SIGTERM, signal.SIGKILL):
-            try:
-                os.killpg(self.proc.pid, sig)
-            except ProcessLookupError:
-                break
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                pass
+        try:
+            os.killpg(self.proc.pid, signal.SIGTERM)
+            self.proc.wait(10)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         self.proc.wait()
         self.server.stop()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+
+# The characters of 0x80-0x9F, which no usual layout has, the per-mille sign among them.
+WINDOWS_ONLY = "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ Zoë ßñé"
+HIDDEN = "Pa55+%^~(){}word"
+CLIPS = ["jane.doe", HIDDEN, "{Enter}", "{Stop Auto}", ASCII_200, WINDOWS_ONLY, "{Tab}{02}",
+         "{Shift+Tab}"]
+
+
+def every_character_under_each_layout(browser):
+    # Finnish has the per-mille sign on a key of its own (AltGr+5).
+    for layout in ("us", "de", "fr", "fi"):
+        run("setxkbmap", layout)
+        before = keymap()
+        browser.clear("notes")
+        if layout == "de":  # the user's Caps Lock must not invert the case
+            xdo("key", "Caps_Lock")
+        # By the key sender itself, the brace notation's own characters typed literally.
+        keys = "".join("{%s}" % c if c in "+^%~(){}" else c for c in WINDOWS_1252)
+        check(run(HELPERS + "/sendkeys", keys).split() == ["sending", "Ok"], "sendkeys failed")
+        wait_for(lambda: browser.state()["notes"] == WINDOWS_1252, "all characters under " + layout,
+                 lambda: "; missing %r" % (set(WINDOWS_1252) - set(browser.state()["notes"])))
+        check(keymap() == before, "the keymap under %s was not restored" % layout)
+        if layout == "de":
+            check("Caps Lock:   on" in run("xset", "q"), "the user's Caps Lock was changed")
+            xdo("key", "Caps_Lock")
+    run("setxkbmap", "us")
+    browser.clear("user")
+
+
+def through_the_program(browser):
+    data = DataFolder("Example Bank", CLIPS, hidden=(1,))
+    kelpo = Kelpo(data)
+    try:
+        open_entry_for(kelpo, browser)
+        lost = browser.state()["focusLost"]
+
+        def keeps_focus(step):
+            check(active_window() == browser.window, step + ": the browser lost the keyboard")
+            check(browser.state()["focusLost"] == lost, step + ": the page lost the focus")
+
+        # User, hidden password, Enter; the clips after {Stop Auto} stay out.
+        kelpo.click_insertion("AutoBtn")
+        s = browser.wait(lambda s: s["submitted"] == 1, "the Auto Insert log-in")
+        check(s["last"] == {"user": "jane.doe", "password": HIDDEN, "notes": ""},
+              "Auto Insert typed %r" % s["last"])
+        keeps_focus("Auto Insert")
+
+        # A left click types the clip over what the field holds and moves on with Tab.
+        browser.click_field("user")
+        kelpo.click_insertion("Names_4")
+        s = browser.wait(lambda s: s["focus"] == "password", "Tab after the 200 characters")
+        check(s["user"] == ASCII_200, "the 200-character clip arrived as %r" % s["user"])
+        browser.click_field("user")
+        kelpo.click_insertion("Names_0")
+        browser.wait(lambda s: s["user"] == "jane.doe" and s["focus"] == "password", "overwrite")
+        browser.click_field("notes")
+        kelpo.click_insertion("Names_5")
+        s = browser.wait(lambda s: s["focus"] == "submit", "Tab after the Windows characters")
+        check(s["notes"] == WINDOWS_ONLY, "the Windows characters arrived as %r" % s["notes"])
+        keeps_focus("clips")
+
+        browser.click_field("user")
+        kelpo.click_insertion("Names_6")
+        browser.wait(lambda s: s["focus"] == "notes", "{Tab}{02} from the user field")
+        kelpo.click_insertion("Names_7")
+        browser.wait(lambda s: s["focus"] == "password", "{Shift+Tab}")
+        keeps_focus("commands")
+        check(kelpo.proc.poll() is None, "kelpo ended")
+    except Failure:
+        print("kelpo said:\n" + kelpo.errors())
+        raise
+    finally:
+        kelpo.stop()
+
+
+def main(name):
+    browser = BrowserTarget(name)
+    try:
+        every_character_under_each_layout(browser)
+        through_the_program(browser)
+    except Failure:
+        print("page state: %r\nactive window: %d, browser: %d%s" % (
+            browser.state(), active_window(), browser.window, browser.log_tail()))
+        raise
+    finally:
+        browser.stop()
+    print("PASS")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

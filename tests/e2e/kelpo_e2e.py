@@ -2,6 +2,7 @@
 # the log-in form that receives the keys, window look-ups and real pointer clicks (xdotool).
 # Everything runs on the private display that run-in-x.sh provides.
 import json, os, re, subprocess, tempfile, time
+from pathlib import Path
 
 KELPO_BIN = os.environ["KELPO_BIN"]
 HELPERS = os.path.join(os.environ.get("KELPO_BUILD", ""), "tests")
@@ -33,13 +34,19 @@ def xdo(*args, check=True):
     return run("xdotool", *args, check=check)
 
 
+# The whole keymap: the core table too, as the XKB dump leaves out keycodes without a name,
+# and the key sender's spare keys are often among them.
+def keymap():
+    return run("sh", "-c", 'xkbcomp -xkb "$DISPLAY" - 2>/dev/null; xmodmap -pke')
+
+
 def active_window():
     return int(xdo("getactivewindow", check=False) or 0)
 
 
 def visible_window(title_regex):
-    return int((xdo("search", "--onlyvisible", "--name", title_regex, check=False).split()
-                or [0])[0])
+    found = xdo("search", "--onlyvisible", "--name", title_regex, check=False).split()
+    return int(found[0]) if found else 0
 
 
 def client_origin(window):
@@ -75,8 +82,7 @@ class FormTarget:
 
     def state(self):
         try:
-            with open(self.state_path, encoding="utf-8") as f:
-                return json.load(f)
+            return json.loads(Path(self.state_path).read_text(encoding="utf-8"))
         except (OSError, ValueError):
             return {}
 
@@ -93,8 +99,8 @@ class FormTarget:
 
 
 # The program under test over a data folder, with its windows' control places.
+# `places`: the control places of an earlier run, which saves probing them again.
 class Kelpo:
-    # `places`: the control places of an earlier run, which saves probing them again.
     def __init__(self, data, env=None, places=None):
         self.log_path = os.path.join(data.path, "kelpo-stderr.log")
         with open(self.log_path, "w") as log:
@@ -116,8 +122,7 @@ class Kelpo:
         click_in(window, self.places["DoIt"][control], button)
 
     def errors(self):
-        with open(self.log_path, encoding="utf-8", errors="replace") as log:
-            return log.read()
+        return Path(self.log_path).read_text(encoding="utf-8", errors="replace")
 
     # Ends the program; a sanitizer report in its output fails the run.
     def stop(self):

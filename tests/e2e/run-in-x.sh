@@ -16,15 +16,8 @@ trap 'exit 130' INT TERM
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 100); do
-  [ -s "$tmp/display" ] && break
-  sleep 0.05
-done
-if [ ! -s "$tmp/display" ]; then
-  echo "run-in-x: Xvfb did not start" >&2
-  cat "$tmp/xvfb.log" >&2
-  exit 1
-fi
+for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+[ -s "$tmp/display" ] || { echo "run-in-x: no Xvfb" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$tmp/display")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb

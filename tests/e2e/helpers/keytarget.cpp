@@ -1,7 +1,7 @@
 // A target window for the end-to-end tests: a plain-text field that holds the keyboard
 // focus and records exactly what it received. Tab and Enter arrive as "\t" and "\n".
 //
-//   keytarget --out FILE [--title TITLE] [--x X --y Y]
+//   keytarget --out FILE
 //
 // FILE is rewritten (UTF-8) after every change. Once the window is shown and active the
 // program prints "ready <window id>" on standard output.
@@ -19,16 +19,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({"out", "file that receives the text", "file"});
-    parser.addOption({"title", "window title", "title", "Key target"});
-    parser.addOption({"x", "left edge", "x", "100"});
-    parser.addOption({"y", "top edge", "y", "100"});
     parser.process(app);
     const QString out = parser.value("out");
 
     QPlainTextEdit edit;
-    edit.setWindowTitle(parser.value("title"));
+    edit.setWindowTitle(QStringLiteral("Key target"));
     edit.setTabChangesFocus(false);
-    edit.move(parser.value("x").toInt(), parser.value("y").toInt());
+    edit.move(100, 100);
     edit.resize(480, 200);
 
     auto save = [&] {

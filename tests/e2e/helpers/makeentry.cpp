@@ -5,32 +5,18 @@
 //             [--hidden 1,4] [--color RRGGBB] [--] CLIP...
 //
 // The names file gets the entry's record (created with blank, white slots when missing).
-#include "core/Ansi.h"
 #include "entries/ClipSet.h"
 #include "entries/PageFiles.h"
+#include "storage/Names.h"
+#include "storage/Program.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 
 #include <cstdio>
 
 using namespace kelpo;
-
-namespace {
-
-constexpr int NameField = 30;
-constexpr int NameRecord = NameField + 4;
-
-QByteArray NameRecordBytes(const QString& name, std::uint32_t color) {
-    QByteArray record = ToAnsi(name).left(NameField).leftJustified(NameField, ' ');
-    for (int i = 0; i < 4; ++i)
-        record.append(static_cast<char>((color >> (8 * i)) & 0xFF));
-    return record;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -73,17 +59,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "makeentry: cannot write %s\n", qPrintable(failed));
         return 1;
     }
-    QFile names(folder + "Names.dat");
-    if (!names.exists()) {
-        QByteArray all;
-        for (int slot = 0; slot < SlotCount; ++slot)
-            all += NameRecordBytes(QString(), DefaultColor);
-        if (!names.open(QIODevice::WriteOnly) || names.write(all) != all.size())
-            return 1;
-        names.close();
-    }
-    if (!names.open(QIODevice::ReadWrite) || !names.seek(qint64(entry.Slot) * NameRecord) ||
-        names.write(NameRecordBytes(entry.Name, entry.Color)) != NameRecord) {
+    Program program;
+    if (!WriteNameRecord(program, folder, entry.Slot, entry.Name, entry.Color)) {
         std::fprintf(stderr, "makeentry: cannot write the names file\n");
         return 1;
     }

@@ -1,51 +1,20 @@
-// Types key strings with the X11 key sender, for the end-to-end tests and the typing
-// benchmark.
+// Types a key string with the X11 key sender, for the end-to-end tests.
 //
-//   sendkeys [--nowait] [--repeat N] KEYS
+//   sendkeys KEYS
 //
-// Prints "sending" before the first send and the result of each send ("Ok", ...).
+// Prints "sending" before the send and its result ("Ok", ...) after it.
 #include "platform/x11/X11KeySender.h"
 
 #include <QString>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <iterator>
 
 using kelpo::SendResult;
 
-static const char* Name(SendResult r) {
-    switch (r) {
-    case SendResult::Ok:
-        return "Ok";
-    case SendResult::InvalidNotation:
-        return "InvalidNotation";
-    case SendResult::Untypeable:
-        return "Untypeable";
-    case SendResult::ModifierHeld:
-        return "ModifierHeld";
-    case SendResult::Failed:
-        return "Failed";
-    case SendResult::FocusLost:
-        return "FocusLost";
-    }
-    return "?";
-}
-
 int main(int argc, char** argv) {
-    bool wait = true;
-    int repeat = 1;
-    const char* keys = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--nowait"))
-            wait = false;
-        else if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc)
-            repeat = std::atoi(argv[++i]);
-        else
-            keys = argv[i];
-    }
-    if (!keys) {
-        std::fprintf(stderr, "usage: sendkeys [--nowait] [--repeat N] KEYS\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: sendkeys KEYS\n");
         return 2;
     }
     auto sender = kelpo::X11KeySender::Create();
@@ -55,10 +24,12 @@ int main(int argc, char** argv) {
     }
     std::printf("sending\n");
     std::fflush(stdout);
-    const QString text = QString::fromUtf8(keys);
-    for (int i = 0; i < repeat; ++i) {
-        std::printf("%s\n", Name(sender->SendKeys(text, wait)));
-        std::fflush(stdout);
-    }
+    // In the order of SendResult.
+    static_assert(static_cast<int>(SendResult::FocusLost) == 5);
+    static const char* const names[] = {"Ok", "InvalidNotation", "Untypeable", "ModifierHeld",
+                                        "Failed", "FocusLost"};
+    const SendResult result = sender->SendKeys(QString::fromUtf8(argv[1]), true);
+    const auto index = static_cast<std::size_t>(result);
+    std::printf("%s\n", index < std::size(names) ? names[index] : "?");
     return 0;
 }
