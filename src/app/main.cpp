@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QPixmap>
 #include <QStandardPaths>
 #include <QTimer>
@@ -78,6 +79,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QLatin1String(kelpo::ProgramVersion));
     QApplication app(argc, argv);
     fonts.ApplicationReady();
+    // The worker reads Qt's font database, so on every way out of here (a second start
+    // that hands over and ends at once among them) it ends before the application does.
+    const auto joinFonts = qScopeGuard([&fonts] { fonts.Finish(); });
     // Every window of the program, message boxes included, carries its icon. The reader is
     // told the format and not to guess: guessing loads every image plugin to ask each one.
     QImageReader iconReader(QStringLiteral(":/kelpo/kelpo.png"), "png");

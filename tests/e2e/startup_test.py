@@ -4,7 +4,9 @@
 # " Kelpo" in normal state and stores where its frame is moved to (not while minimised); a
 # second start with the same data folder ends and brings the first back; another data folder
 # runs beside it and its close box ends it, writing nothing; a lock left by kill -9 does not
-# block; two starts at the same moment give one program. With a real tray host (trayer),
+# block; a start beside a stopped one says why nothing opens; a data folder that cannot be
+# made gives one message and a running program; two starts at the same moment give one
+# program. With a real tray host (trayer),
 # "Minimize to System Tray" starts in the tray, withdrawn; the icon, a second start bring
 # the window back and Esc and the close box put it away; a tray that goes away leaves it
 # on the task bar; the icon's menu item "Close Kelpo" ends the program. (What the insertion
@@ -32,6 +34,11 @@ def start(folder):
 def main_window(proc):
     return wait_for(lambda: int((xdo("search", "--all", "--pid", proc.pid, "--name", "^ Kelpo$",
                                      check=False).split() or [0])[0]), "a main window")
+
+
+def visible_of(proc):  # its shown windows titled " Kelpo"
+    return xdo("search", "--all", "--onlyvisible", "--pid", proc.pid, "--name", "^ Kelpo$",
+               check=False).split()
 
 
 def wm_state(window):
@@ -103,6 +110,30 @@ def single_instance():
     ended(start(data), "a start after kill -9")
     state_is(main_window(after), "Normal")
     after.kill()
+
+    # A first start that holds the lock but cannot answer (stopped): a later start says so
+    # in a box of its own and stays, instead of ending while nothing comes to the front.
+    stopped = start(WORK.name + "/stopped")
+    main_window(stopped)
+    os.kill(stopped.pid, signal.SIGSTOP)
+    later = start(WORK.name + "/stopped")
+    wait_for(lambda: len(visible_of(later)) == 1 and later.poll() is None,
+             "a box saying why nothing opens")
+    os.kill(stopped.pid, signal.SIGCONT)
+    for proc in (later, stopped):
+        proc.kill()
+        proc.wait()
+
+    # A data folder that cannot be made: the main window and one message, and it runs on.
+    with open(WORK.name + "/plain", "w") as f:
+        f.write("x")
+    bad = start(WORK.name + "/plain/data")
+    wait_for(lambda: len(visible_of(bad)) >= 2, "the main window and a message")
+    time.sleep(1)  # room for a second message, which must not come
+    check(len(visible_of(bad)) == 2 and bad.poll() is None,
+          "%d windows for an unwritable folder" % len(visible_of(bad)))
+    bad.kill()
+    bad.wait()
 
     for n in range(3):
         a, b = start(WORK.name + "/race%d" % n), start(WORK.name + "/race%d" % n)

@@ -74,6 +74,24 @@ private slots:
         QTRY_VERIFY(f.pages->isVisible() && f.doIt->isHidden());
     }
 
+    // Where no task bar lists the tool window (or there is none), the tray icon is the
+    // minimised window's way back.
+    void minimizeThisLeavesTheTrayIconAsTheWayBack() {
+        Use f;
+        FakeTrayIcon& tray = f.t.fakes.tray;
+        f.Show({"a"});
+        f.doIt->MinimizeBtn2_MouseUp();
+        QVERIFY(f.doIt->isMinimized() && tray.visible);
+        // A left click brings the insertion window back, not the main window.
+        tray.onLeftClick();
+        QVERIFY(f.doIt->isVisible() && !f.doIt->isMinimized() && !f.pages->isVisible());
+        QVERIFY(!tray.visible);
+        // Restored some other way (a task bar), the icon goes all the same.
+        f.doIt->MinimizeBtn2_MouseUp();
+        f.doIt->showNormal();
+        QVERIFY(!tray.visible);
+    }
+
     // Events are processed while keys are sent: another click, or Esc in test mode, may
     // arrive and must neither interleave with the send nor close the window under it.
     void inputDuringASendIsIgnored() {
