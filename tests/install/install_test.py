@@ -134,6 +134,11 @@ def debian_package(out):
                    "libc6", "xdg-utils"):
         check(needed in depends, "Depends lacks %s: %s" % (needed, fields.get("Depends")))
     check(fields.get("Maintainer", "").endswith(">"), "Maintainer: %s" % fields.get("Maintainer"))
+    # Reported for whoever reads the log; policy findings do not fail the build.
+    if shutil.which("lintian"):
+        found = subprocess.run(["lintian", "--tag-display-limit", "0", debs[0]],
+                               capture_output=True, text=True)
+        print("lintian says:\n" + (found.stdout + found.stderr or "nothing\n"))
 
 
 with tempfile.TemporaryDirectory(prefix="kelpo-%s-" % mode) as work:
