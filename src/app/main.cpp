@@ -9,8 +9,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
-#include <QScopeGuard>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 
