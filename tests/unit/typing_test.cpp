@@ -144,6 +144,22 @@ TEST(EditRules, RepeatCountTargetsAndSuffixes) {
     EXPECT_EQ(RepeatItems().size(), 98);
 }
 
+// The clip rows: focus scrolls the view one step only, the row keys stop at the ends, and
+// a press is a drag only past 20 twips.
+TEST(EditRules, FocusScrollsOneStepRowKeysStopAtTheEndsAndTwentyTwipsIsAClick) {
+    const int scrolls[][3] = {{24, 0, 1},  {23, 0, 0},   {30, 0, 1},  {0, 1, 0},
+                              {5, 16, 15}, {39, 16, 16}, {39, 15, 16}}; // row, value, after
+    for (const auto& [row, value, after] : scrolls)
+        EXPECT_EQ(ScrollForFocus(row, value), after) << row << " from " << value;
+    const int focus[][3] = {{0, 23, 23}, {0, 24, 0}, {16, 39, 39}, {16, 15, 16}}; // value, row
+    for (const auto& [value, row, after] : focus)
+        EXPECT_EQ(RowToFocusAfterScroll(value, row), after) << row << " at " << value;
+    EXPECT_TRUE(NextRow(0) == 1 && NextRow(39) == 39 && PreviousRow(0) == 0 &&
+                PreviousRow(39) == 38);
+    EXPECT_FALSE(IsDrag(20, 0) || IsDrag(-20, 20) || IsDrag(0, 0));
+    EXPECT_TRUE(IsDrag(21, 0) && IsDrag(0, -21));
+}
+
 TEST(EditRules, SwatchesAndTheCharactersAnEntryCanHold) {
     // Every swatch is found by its colour, stored as 0x00BBGGRR (red in the low byte).
     for (int i = 0; i < SwatchCount; ++i)
