@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPushButton>
 #include <QTimer>
@@ -24,16 +25,25 @@
 namespace kelpo {
 
 // Runs `act` on the modal window named `name` as soon as it is up (polled: the test itself
-// is blocked in that window's event loop).
+// is blocked in that window's event loop). Another modal window still up after five
+// seconds fails the test and is closed, so a wrong window ends the test instead of
+// hanging it.
 class OnModal {
 public:
     OnModal(const QString& name, std::function<void(QWidget*)> act) {
+        clock_.start();
         QObject::connect(&timer_, &QTimer::timeout, [this, name, act] {
             QWidget* modal = QApplication::activeModalWidget();
             if (modal && modal->objectName() == name && modal->isVisible()) {
                 timer_.stop();
                 fired = true;
                 act(modal);
+            } else if (modal && clock_.elapsed() > 5000) {
+                timer_.stop();
+                QTest::qFail(
+                    qPrintable("waiting for " + name + ", " + modal->objectName() + " is up"),
+                    __FILE__, __LINE__);
+                modal->close();
             }
         });
         timer_.start(5);
@@ -42,6 +52,7 @@ public:
 
 private:
     QTimer timer_;
+    QElapsedTimer clock_;
 };
 
 // The pointer coming onto `widget`, as Qt reports it.
