@@ -1,7 +1,8 @@
 // A log-in form for the end-to-end tests of the insertion window: user, password and notes
 // fields and a default "Sign in" button, like a web page's form. It records its state as
 // JSON after every change, so a test can check what each field holds, how often the form
-// was submitted (and when, on the monotonic clock), and which field has the focus.
+// was submitted (and when, on the monotonic clock), which field has the focus, and how many
+// key presses reached it.
 //
 //   formtarget --out FILE
 //
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <cstdio>
 #include <initializer_list>
 
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     };
 
     int submitted = 0;
+    int keys = 0;
     qint64 submittedAt = 0;
     QJsonObject last;
     auto save = [&] {
@@ -59,6 +62,7 @@ int main(int argc, char** argv) {
         const QWidget* focus = QApplication::focusWidget();
         state["focus"] = focus ? focus->objectName() : QString();
         state["submitted"] = submitted;
+        state["keys"] = keys;
         state["submittedAt"] = QString::number(submittedAt);
         state["last"] = last;
         // Written whole and renamed into place, so a reader never sees half a state; not
@@ -73,6 +77,21 @@ int main(int argc, char** argv) {
     };
     for (QLineEdit* edit : {user, password, notes})
         QObject::connect(edit, &QLineEdit::textChanged, save);
+    // Every key press the server hands the form, Tab and lone modifiers included (they show
+    // in no field): seen once, as it reaches the window.
+    struct KeyCounter : QObject {
+        std::function<void()> onKey;
+        bool eventFilter(QObject* receiver, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress && receiver->isWindowType())
+                onKey();
+            return false;
+        }
+    } counter;
+    counter.onKey = [&] {
+        ++keys;
+        save();
+    };
+    app.installEventFilter(&counter);
     QObject::connect(qApp, &QApplication::focusChanged, save);
     // Enter in any field presses the default button, as in a web form.
     QObject::connect(submit, &QPushButton::clicked, [&] {
