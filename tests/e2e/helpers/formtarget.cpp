@@ -21,8 +21,8 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 
 int main(int argc, char** argv) {
