@@ -58,6 +58,37 @@ void ShowWriteFailure(Program& program, const QString& path) {
     });
 }
 
+// One message, shown once, when a clip is clicked on a desktop that gives the program no
+// way to type into other programs. Queued and not blocking, like the one above.
+void ShowCannotType(Program& program) {
+    QPointer<QWidget> parent = ShellOf(program).MainWindow();
+    const QString platform = QGuiApplication::platformName();
+    QString why;
+    if (platform == u"wayland")
+        why = QStringLiteral("This session runs on Wayland, where Kelpo cannot yet send keys to "
+                             "other programs. In an X11 session (at the log-in screen, often "
+                             "called \"on Xorg\") clips are typed as usual.");
+    else if (platform == u"xcb")
+        why = QStringLiteral("The X server does not offer the XTEST extension, which Kelpo "
+                             "types through.");
+    else
+        why = QStringLiteral("Kelpo runs on the \"%1\" display platform, which cannot send "
+                             "keys to other programs.")
+                  .arg(platform);
+    QTimer::singleShot(0, [parent, why] {
+        auto* box = new QMessageBox(
+            QMessageBox::Information, QStringLiteral(" Kelpo"),
+            QStringLiteral("Kelpo cannot type clips into other programs on this desktop.\n\n"
+                           "%1\n\nEverything else (your entries, notes and libraries, and "
+                           "opening the bookmarks) works as usual.")
+                .arg(why),
+            QMessageBox::Ok, parent && parent->isVisible() ? parent.data() : nullptr);
+        box->setObjectName(QStringLiteral("CannotType"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
+}
+
 } // namespace
 
 QSize ScreenInfo::SizeInTwips() const {
@@ -83,6 +114,8 @@ Startup::Startup(Program& program, const QString& runtimeFolder)
     : program_(program), runtimeFolder_(runtimeFolder) {
     if (!program_.onWriteFailed)
         program_.onWriteFailed = [this](const QString& path) { ShowWriteFailure(program_, path); };
+    if (!program_.onCannotType)
+        program_.onCannotType = [this] { ShowCannotType(program_); };
 }
 
 Startup::~Startup() {

@@ -85,7 +85,7 @@ private:
 } // namespace
 
 AutoInsertResult AutoInsert(Program& program, InsertionActions& actions) {
-    if (!TargetGuardPasses(program))
+    if (!CanType(program) || !TargetGuardPasses(program))
         return AutoInsertResult::NotStarted;
     const WindowId target = program.TargetWindow;
     // A reload of the entry during the run (events are processed between clips) must not

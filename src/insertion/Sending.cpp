@@ -35,6 +35,13 @@ bool EnsureForeground(Program& program, WindowId target) {
     return windows->ForegroundWindow() == target;
 }
 
+bool CanType(Program& program) {
+    if (program.platform.keys)
+        return true;
+    ReportCannotType(program);
+    return false;
+}
+
 namespace {
 
 // Keys go to whatever window is in front; typing them anywhere but the target could hand
@@ -53,7 +60,7 @@ bool SendGuarded(Program& program, WindowId target, const QString& keys) {
 }
 
 bool SendToTarget(Program& program, InsertionActions& actions, const QString& keys) {
-    if (!TargetGuardPasses(program))
+    if (!CanType(program) || !TargetGuardPasses(program))
         return false;
     const WindowId target = program.TargetWindow;
     KeyHandlingOff off(actions);
@@ -79,7 +86,7 @@ bool ClipClick(Program& program, InsertionActions& actions, int row, Qt::MouseBu
         return false;
     // The text always comes from the clips, never from the row (which may show stars).
     const QString stored = program.CurrentClips[row];
-    if (stored.isEmpty() || program.TargetWindow == 0)
+    if (stored.isEmpty() || !CanType(program) || program.TargetWindow == 0)
         return false;
     const bool overwrite = button == Qt::LeftButton;
     if (overwrite)

@@ -32,6 +32,10 @@ public:
 // The target guard: false when there is no target, it is the desktop, or it has gone.
 bool TargetGuardPasses(Program& program);
 
+// True when this desktop lets the program type into other programs; else false, and the
+// user is told why, once per run.
+bool CanType(Program& program);
+
 // Makes sure `target` is the foreground window, bringing it forward with a bounded wait.
 // True only when it is the foreground window on return.
 bool EnsureForeground(Program& program, WindowId target);

@@ -10,4 +10,12 @@ void ReportWriteFailure(Program& program, const QString& path) {
         program.onWriteFailed(path);
 }
 
+void ReportCannotType(Program& program) {
+    if (program.cannotTypeReported)
+        return;
+    program.cannotTypeReported = true;
+    if (program.onCannotType)
+        program.onCannotType();
+}
+
 } // namespace kelpo

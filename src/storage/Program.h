@@ -60,6 +60,11 @@ struct Program {
     std::function<void(const QString& path)> onWriteFailed;
     bool writeFailureReported = false;
 
+    // Called once when a clip is to be typed and this desktop gives the program no way to
+    // type into other programs, so the user hears why nothing arrives.
+    std::function<void()> onCannotType;
+    bool cannotTypeReported = false;
+
     // Test hook: asked before every file step of an operation that moves or erases entries
     // or libraries (see FileSteps.h); false makes that step fail. Unset in normal runs.
     std::function<bool(const QString& operation, int step)> fileStepHook;
@@ -67,5 +72,8 @@ struct Program {
 
 // Reports a failed write through `onWriteFailed`, once per run.
 void ReportWriteFailure(Program& program, const QString& path);
+
+// Reports through `onCannotType`, once per run, that nothing can be typed here.
+void ReportCannotType(Program& program);
 
 } // namespace kelpo

@@ -146,6 +146,26 @@ TEST_F(SendingTest, AClickTypesOnlyIntoTheTargetItStartedWith) {
     EXPECT_TRUE(windows.activations.isEmpty());
 }
 
+// A desktop that gives no way to type (no key sender): a click, a command button or Auto
+// Insert does nothing, whether or not a target was seen, and the user hears why once.
+TEST_F(SendingTest, WithNoWayToTypeNothingIsTriedAndTheUserIsToldOnce) {
+    Clips({"user", "pass"});
+    int told = 0;
+    t.program.onCannotType = [&] { ++told; };
+    t.program.platform.keys = nullptr;
+    EXPECT_FALSE(Click(0));
+    EXPECT_FALSE(SendToTarget(t.program, *this, "{TAB}"));
+    EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
+    t.program.TargetWindow = 0;
+    EXPECT_FALSE(Click(1));
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(log.isEmpty() && windows.activations.isEmpty()) << log.toStdString();
+    // An empty row is no attempt to type.
+    t.program.cannotTypeReported = false;
+    EXPECT_FALSE(Click(2));
+    EXPECT_EQ(told, 1);
+}
+
 TEST_F(SendingTest, AClickedTextIsRetriedOnceFromItsStartCommandsAndLostFocusAreNot) {
     Clips({"user", "more", "{Tab}"});
     FailOn("user");
