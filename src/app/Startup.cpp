@@ -59,9 +59,8 @@ void ShowWriteFailure(Program& program, const QString& path) {
 }
 
 // One message, shown once, when a clip is clicked on a desktop that gives the program no
-// way to type into other programs. Queued and not blocking, like the one above.
+// way to type into other programs.
 void ShowCannotType(Program& program) {
-    QPointer<QWidget> parent = ShellOf(program).MainWindow();
     const QString platform = QGuiApplication::platformName();
     QString why;
     if (platform == u"wayland")
@@ -75,18 +74,11 @@ void ShowCannotType(Program& program) {
         why = QStringLiteral("Kelpo runs on the \"%1\" display platform, which cannot send "
                              "keys to other programs.")
                   .arg(platform);
-    QTimer::singleShot(0, [parent, why] {
-        auto* box = new QMessageBox(
-            QMessageBox::Information, QStringLiteral(" Kelpo"),
-            QStringLiteral("Kelpo cannot type clips into other programs on this desktop.\n\n"
-                           "%1\n\nEverything else (your entries, notes and libraries, and "
-                           "opening the bookmarks) works as usual.")
-                .arg(why),
-            QMessageBox::Ok, parent && parent->isVisible() ? parent.data() : nullptr);
-        box->setObjectName(QStringLiteral("CannotType"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    });
+    ShowNotice(ShellOf(program).MainWindow(),
+               QStringLiteral("Kelpo cannot type clips into other programs on this desktop.\n\n"
+                              "%1\n\nEverything else (your entries, notes and libraries, and "
+                              "opening the bookmarks) works as usual.")
+                   .arg(why));
 }
 
 } // namespace
