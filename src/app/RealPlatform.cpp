@@ -8,6 +8,9 @@
 #include "platform/Sound.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandKeySender.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "platform/x11/X11KeySender.h"
 #include "platform/x11/X11WindowSystem.h"
 
@@ -23,6 +26,12 @@ bool OnX11() {
     return !qGuiApp || QGuiApplication::platformName() == u"xcb";
 }
 
+// Qt itself runs as a Wayland client: the Wayland services, where the compositor offers
+// them (wlroots compositors such as sway do; GNOME and KDE do not).
+bool OnWayland() {
+    return qGuiApp && QGuiApplication::platformName() == u"wayland";
+}
+
 } // namespace
 
 // Each service is created here; a service not available on this system stays null and
@@ -31,13 +40,20 @@ RealPlatform::RealPlatform() {
     tray_ = std::make_unique<QtTrayIcon>();
     browser_ = std::make_unique<DesktopBrowser>();
     sound_ = std::make_unique<DesktopSound>();
-    if (OnX11())
+    if (OnX11()) {
         windows_ = X11WindowSystem::Create();
+    } else if (OnWayland()) {
+        // The program's own windows carry the desktop entry's name as their id.
+        wayland_ = wayland::Connection::Open(QGuiApplication::desktopFileName());
+        windows_ = WaylandWindowSystem::Create(wayland_);
+    }
 }
 
 KeySender* RealPlatform::CreateKeySender() {
     if (!keys_ && OnX11())
         keys_ = X11KeySender::Create();
+    else if (!keys_ && OnWayland())
+        keys_ = WaylandKeySender::Create(wayland_);
     return keys_.get();
 }
 

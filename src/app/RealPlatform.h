@@ -6,6 +6,10 @@
 
 namespace kelpo {
 
+namespace wayland {
+class Connection;
+}
+
 class RealPlatform {
 public:
     RealPlatform();
@@ -21,6 +25,8 @@ public:
     KeySender* CreateKeySender();
 
 private:
+    // On Wayland, the connection both services share; declared first, so it ends last.
+    std::shared_ptr<wayland::Connection> wayland_;
     std::unique_ptr<KeySender> keys_;
     std::unique_ptr<WindowSystem> windows_;
     std::unique_ptr<Browser> browser_;

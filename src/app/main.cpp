@@ -77,6 +77,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationName(QStringLiteral("Kelpo"));
     QCoreApplication::setApplicationVersion(QLatin1String(kelpo::ProgramVersion));
+    // The desktop entry's name: on Wayland it is the id the windows carry, by which the
+    // desktop finds the icon and the program tells its own windows from others.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.kelpo.Kelpo"));
     QApplication app(argc, argv);
     fonts.ApplicationReady();
     // The worker reads Qt's font database, so on every way out of here (a second start

@@ -1,8 +1,12 @@
-// Types a key string with the X11 key sender, for the end-to-end tests.
+// Types a key string with the program's key sender, for the end-to-end tests: the X11 one
+// on an X display, the Wayland one under a Wayland compositor (WAYLAND_DISPLAY set and no
+// DISPLAY).
 //
 //   sendkeys KEYS
 //
 // Prints "sending" before the send and its result ("Ok", ...) after it.
+#include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandKeySender.h"
 #include "platform/x11/X11KeySender.h"
 
 #include <QString>
@@ -17,9 +21,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: sendkeys KEYS\n");
         return 2;
     }
-    auto sender = kelpo::X11KeySender::Create();
+    std::unique_ptr<kelpo::KeySender> sender;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        sender = kelpo::WaylandKeySender::Create(kelpo::wayland::Connection::Open({}));
+    else
+        sender = kelpo::X11KeySender::Create();
     if (!sender) {
-        std::fprintf(stderr, "sendkeys: no X display with XTest and XKB\n");
+        std::fprintf(stderr, "sendkeys: no X display with XTest and XKB, nor a Wayland "
+                             "compositor with a virtual keyboard and a window list\n");
         return 1;
     }
     std::printf("sending\n");
