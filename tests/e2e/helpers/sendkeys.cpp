@@ -3,8 +3,11 @@
 // DISPLAY).
 //
 //   sendkeys KEYS
+//   sendkeys --hold
 //
-// Prints "sending" before the send and its result ("Ok", ...) after it.
+// Prints "sending" before the send and its result ("Ok", ...) after it. With --hold it
+// types nothing and keeps its keyboard until it is ended: a headless Wayland compositor
+// has no keyboard of its own, and its clients take keys only once the seat has one.
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeySender.h"
 #include "platform/x11/X11KeySender.h"
@@ -12,6 +15,8 @@
 #include <QString>
 
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 #include <iterator>
 
 using kelpo::SendResult;
@@ -30,6 +35,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sendkeys: no X display with XTest and XKB, nor a Wayland "
                              "compositor with a virtual keyboard and a window list\n");
         return 1;
+    }
+    if (std::strcmp(argv[1], "--hold") == 0) {
+        std::printf("holding\n");
+        std::fflush(stdout);
+        pause();
+        return 0;
     }
     std::printf("sending\n");
     std::fflush(stdout);
