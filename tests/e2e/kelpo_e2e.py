@@ -111,15 +111,22 @@ class Kelpo:
         for line in [] if places else run(HELPERS + "/layoutprobe").splitlines():
             window, control, x, y = line.split()
             self.places.setdefault(window, {})[control] = (int(x), int(y))
-        self.main = wait_for(lambda: visible_window("^ Kelpo$"), "the main window",
+        self.main = wait_for(lambda: self.find_window("^ Kelpo$"), "the main window",
                              lambda: "; kelpo said:\n" + self.errors())
 
+    # The window system's side, which the Wayland runs replace.
+    find_window = staticmethod(visible_window)
+    click = staticmethod(click_in)
+
     def insertion_window(self):
-        return visible_window(r"^ Kelpo \(Insertion\)$")
+        return self.find_window(r"^ Kelpo \(Insertion\)$")
 
     def click_insertion(self, control, button=1):
         window = wait_for(self.insertion_window, "the insertion window")
-        click_in(window, self.places["DoIt"][control], button)
+        self.click(window, self.places["DoIt"][control], button)
+
+    def click_name(self, slot, button=1):
+        self.click(self.main, self.places["Pages"]["Pagenames_%d" % slot], button)
 
     def errors(self):
         return Path(self.log_path).read_text(encoding="utf-8", errors="replace")
@@ -139,7 +146,7 @@ def open_entry_for(kelpo, form, slot=0, before_insertion=lambda: None):
     xdo("windowactivate", "--sync", form.window)
     # The main window's one-second tick takes the last foreign window as the target.
     time.sleep(1.2)
-    click_in(kelpo.main, kelpo.places["Pages"]["Pagenames_%d" % slot])
+    kelpo.click_name(slot)
     before_insertion()
     window = wait_for(kelpo.insertion_window, "the insertion window")
     wait_for(lambda: active_window() == form.window, "the form to have the keyboard back")

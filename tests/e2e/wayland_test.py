@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+# Kelpo typing on a Wayland compositor (the private headless sway of run-in-sway.sh), into
+# our log-in form as a native Wayland window:
+#  - the key sender alone: every Windows-1252 character, the notation's own characters and
+#    200 ASCII characters, each exact;
+#  - the real program, clicked with the virtual pointer: the Auto Insert log-in with the
+#    hidden password, the 200-character clip, the command clips;
+#  - focus thieves: Auto Insert again and again while another window is activated at a random
+#    moment, by the compositor's command or by a new window that opens and takes the focus;
+#    not one key press may reach the thief, and the activation stays with it;
+#  - a send killed at a random moment leaves no key pressed: the target's text is a prefix of
+#    what was sent and does not grow afterwards (a held key would repeat).
+import os
+import random
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from kelpo_e2e import DataFolder, Failure, Kelpo, check, main_guard, run, wait_for  # noqa: E402
+from wayland_e2e import (HELPERS, WaylandFormTarget, click_in, focus,  # noqa: E402
+                         focused_window, place, view, visible_window)
+
+WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
+    "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ" + "".join(chr(c) for c in range(0xA0, 0x100))
+ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
+PASSWORD = "Pa55+%^~(){}word"
+CLIPS = ["jane.doe", PASSWORD, "{Enter}", "{Stop Auto}", ASCII_200, "{Tab}{02}", "{Shift+Tab}"]
+RUNS = 40
+EMPTY = {"user": "", "password": "", "notes": "", "submitted": 0}
+
+
+def escaped(text):
+    return "".join("{%s}" % c if c in "+^%~(){}" else c for c in text)
+
+
+def sendkeys(keys):
+    out = run(HELPERS + "/sendkeys", keys).split()
+    check(out == ["sending", "Ok"], "sendkeys said %r" % out)
+
+
+# The program on Wayland: its windows from the compositor's tree, clicked with the
+# virtual pointer.
+class WaylandKelpo(Kelpo):
+    find_window = staticmethod(lambda title: visible_window(title))
+    click = staticmethod(click_in)
+
+
+def let_program_settle():
+    time.sleep(1.2)  # the main window's one-second tick takes the new target
+
+
+def open_entry_for(kelpo, form):
+    focus(form.window)
+    let_program_settle()
+    kelpo.click_name(0)
+    window = wait_for(kelpo.insertion_window, "the insertion window")
+    # Out of the way of the form and the main window.
+    place(window, 1280 - view(window)["rect"]["width"], 0)
+    wait_for(lambda: focused_window() == form.window, "the form to be active again")
+    form.wait(lambda s: s["focus"] == "user", "focus in the user field")
+
+
+def by_the_sender(form):
+    for text in (WINDOWS_1252, ASCII_200):
+        form.click_field("notes")
+        sendkeys("^a{DEL}")
+        form.wait(lambda s: s["notes"] == "", "the notes emptied")
+        sendkeys(escaped(text))
+        form.wait(lambda s: s["notes"] == text, "%d characters by the sender" % len(text))
+    form.click_field("notes")
+    sendkeys("^a{DEL}")
+
+
+def through_the_program(kelpo, form):
+    form.click_field("user")
+    submitted = form.state()["submitted"]
+    kelpo.click_insertion("AutoBtn")
+    s = form.wait(lambda s: s["submitted"] == submitted + 1, "the Auto Insert log-in")
+    check(s["last"] == {"user": "jane.doe", "password": PASSWORD, "notes": ""},
+          "Auto Insert typed %r" % s["last"])
+    form.click_field("user")
+    kelpo.click_insertion("Names_4")
+    s = form.wait(lambda s: s["focus"] == "password", "Tab after the 200 characters")
+    check(s["user"] == ASCII_200, "the 200-character clip arrived as %r" % s["user"])
+    form.click_field("user")
+    kelpo.click_insertion("Names_5")
+    form.wait(lambda s: s["focus"] == "notes", "{Tab}{02} from the user field")
+    kelpo.click_insertion("Names_6")
+    form.wait(lambda s: s["focus"] == "password", "{Shift+Tab}")
+    check(focused_window() == form.window, "the form lost the activation")
+
+
+def untouched(thief):
+    s = thief.state()
+    return s.get("keys") == 0 and {k: s.get(k) for k in EMPTY} == EMPTY
+
+
+def log_in(kelpo, form, theft=None):
+    focus(form.window)
+    form.click_field("user")
+    submitted = form.state()["submitted"]
+    start = time.monotonic()
+    if theft:
+        theft.start()
+    kelpo.click_insertion("AutoBtn")
+    if theft:
+        theft.join()
+        time.sleep(0.3)
+        return form.state()["submitted"] == submitted
+    form.wait(lambda s: s["submitted"] == submitted + 1, "a whole log-in")
+    return time.monotonic() - start
+
+
+def thefts(kelpo, form, workdir):
+    rng = random.Random(os.environ.get("KELPO_SEED") or None)
+    span = max(0.02, sorted(log_in(kelpo, form) for _ in range(3))[1])
+    thief = WaylandFormTarget(workdir, "thief")
+    place(thief.window, 700, 700)
+    interrupted = 0
+    for n in range(RUNS):
+        theft = threading.Timer(rng.uniform(0, span), focus, (thief.window,))
+        stopped = log_in(kelpo, form, theft)
+        interrupted += stopped
+        check(untouched(thief), "run %d: keys reached the thief: %r" % (n, thief.state()))
+        # Where the run stopped, the window that took the activation keeps it.
+        if stopped:
+            wait_for(lambda: focused_window() == thief.window, "run %d: the thief to keep "
+                     "the activation" % n)
+    # New windows take the focus as they open.
+    opened = []
+    for n in range(4):
+        def open_one():
+            opened.append(WaylandFormTarget(workdir, "new%d" % n))
+        theft = threading.Timer(rng.uniform(0, span), open_one)
+        interrupted += log_in(kelpo, form, theft)
+        check(untouched(opened[-1]), "a new window got keys: %r" % opened[-1].state())
+        opened[-1].stop()
+    print("focus thieves: %d runs, thefts within %d ms, %d interrupted, %d keys reached the "
+          "thieves" % (RUNS + 4, span * 1000, interrupted, thief.state()["keys"]))
+    check(interrupted >= RUNS // 10, "only %d runs were under way at the theft" % interrupted)
+    thief.stop()
+    log_in(kelpo, form)
+    check(form.state()["last"]["password"] == PASSWORD, "the run after the thefts typed wrong")
+
+
+def killed_sends(form):
+    rng = random.Random(os.environ.get("KELPO_SEED") or None)
+    text = ASCII_200 * 10
+    for n in range(5):
+        form.click_field("notes")
+        sendkeys("^a{DEL}")
+        form.wait(lambda s: s["notes"] == "", "the notes emptied")
+        sender = subprocess.Popen([HELPERS + "/sendkeys", escaped(text)], stdout=subprocess.PIPE)
+        sender.stdout.readline()  # "sending"
+        time.sleep(rng.uniform(0.005, 0.06))
+        sender.send_signal(signal.SIGKILL)
+        sender.wait()
+        time.sleep(0.3)
+        held = form.state()["notes"]
+        time.sleep(1.0)  # past any repeat delay
+        notes = form.state()["notes"]
+        check(notes == held and text.startswith(notes),
+              "kill %d: the form holds %d characters, then %d: %r" % (n, len(held), len(notes),
+                                                                       notes[-20:]))
+
+
+def main():
+    workdir = tempfile.mkdtemp(prefix="kelpo-wl-")
+    data = DataFolder("Example Bank", CLIPS, hidden=(1,))
+    form = WaylandFormTarget(workdir)
+    kelpo = None
+    try:
+        place(form.window, 760, 560)
+        wait_for(lambda: focused_window() == form.window, "the form in front")
+        by_the_sender(form)
+        killed_sends(form)
+        kelpo = WaylandKelpo(data)
+        place(kelpo.main, 0, 0)
+        open_entry_for(kelpo, form)
+        through_the_program(kelpo, form)
+        thefts(kelpo, form, workdir)
+        check(kelpo.proc.poll() is None, "kelpo ended")
+    except Failure:
+        print("form: %r" % form.state())
+        if kelpo:
+            print("kelpo said:\n" + kelpo.errors())
+        raise
+    finally:
+        form.stop()
+        if kelpo:
+            kelpo.stop()
+
+
+if __name__ == "__main__":
+    main_guard(main)
