@@ -6,6 +6,9 @@
 # Usage: run-in-sway.sh COMMAND [ARGS...]
 # Exits 77 (skipped) when sway is not installed.
 #
+# The headless seat has no pointer of its own; with KELPO_BUILD set (as the tests are run)
+# the build's wlpointer holds one for the whole run, so windows take pointer events.
+#
 # sway refuses to run as root; under root it runs as nobody, in a runtime folder of its
 # own that nobody owns. The command gets the absolute socket path in WAYLAND_DISPLAY (so
 # any user's client finds it whatever its XDG_RUNTIME_DIR), SWAYSOCK for sway's IPC, and a
@@ -82,6 +85,18 @@ export QT_QPA_PLATFORM=wayland
 export XDG_RUNTIME_DIR="$tmp/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY
+wlpointer="${KELPO_BUILD:-}/tests/wlpointer"
+if [ -n "${KELPO_BUILD:-}" ] && [ -x "$wlpointer" ]; then
+  "$wlpointer" hold &
+  pids+=($!)
+  for _ in $(seq 1 100); do
+    swaymsg -r -t get_seats | grep -q '"type": "pointer"' && break
+    sleep 0.05
+  done
+  swaymsg -r -t get_seats | grep -q '"type": "pointer"' ||
+    { echo "run-in-sway: the seat got no pointer" >&2; exit 1; }
+fi
+
 # Where a failed test finds what the compositor said.
 export KELPO_SWAY_LOG="$tmp/sway.log"
 
