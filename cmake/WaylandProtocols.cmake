@@ -3,8 +3,8 @@
 # adds NAME-protocol.c to TARGET and puts NAME-client-protocol.h (NAME: the XML file's name
 # without .xml) on its include path.
 include_guard(GLOBAL)
-# The generated code is C; as C++ it would give the interfaces nothing else names internal
-# linkage.
+# The generated code is C: compiled as C++, an interface no other declaration names would
+# get internal linkage.
 enable_language(C)
 
 find_program(KELPO_WAYLAND_SCANNER wayland-scanner REQUIRED)
@@ -12,7 +12,8 @@ find_program(KELPO_WAYLAND_SCANNER wayland-scanner REQUIRED)
 function(kelpo_wayland_protocol target xml)
   get_filename_component(xml "${xml}" ABSOLUTE)
   get_filename_component(name "${xml}" NAME_WE)
-  set(dir "${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols")
+  # A folder per target: two targets of one protocol never write the same files at once.
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols/${target}")
   set(header "${dir}/${name}-client-protocol.h")
   set(code "${dir}/${name}-protocol.c")
   add_custom_command(OUTPUT "${header}"

@@ -6,8 +6,8 @@
 # Usage: run-in-sway.sh COMMAND [ARGS...]
 # Exits 77 (skipped) when sway is not installed.
 #
-# The headless seat has no pointer of its own; with KELPO_BUILD set (as the tests are run)
-# the build's wlpointer holds one for the whole run, so windows take pointer events.
+# The headless seat has no pointer or keyboard of its own; with KELPO_BUILD set (as the
+# tests are run) the build's wlseat gives it both for the whole run.
 #
 # sway refuses to run as root; under root it runs as nobody, in a runtime folder of its
 # own that nobody owns. The command gets the absolute socket path in WAYLAND_DISPLAY (so
@@ -85,16 +85,17 @@ export QT_QPA_PLATFORM=wayland
 export XDG_RUNTIME_DIR="$tmp/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY
-wlpointer="${KELPO_BUILD:-}/tests/wlpointer"
-if [ -n "${KELPO_BUILD:-}" ] && [ -x "$wlpointer" ]; then
-  "$wlpointer" hold &
+wlseat="${KELPO_BUILD:-}/tests/wlseat"
+if [ -n "${KELPO_BUILD:-}" ] && [ -x "$wlseat" ]; then
+  "$wlseat" &
   pids+=($!)
-  for _ in $(seq 1 100); do
-    swaymsg -r -t get_seats | grep -q '"type": "pointer"' && break
-    sleep 0.05
-  done
-  swaymsg -r -t get_seats | grep -q '"type": "pointer"' ||
-    { echo "run-in-sway: the seat got no pointer" >&2; exit 1; }
+  seat_ready() {
+    local seats
+    seats=$(swaymsg -r -t get_seats) &&
+      grep -q '"type": "pointer"' <<<"$seats" && grep -q '"type": "keyboard"' <<<"$seats"
+  }
+  for _ in $(seq 1 100); do seat_ready && break; sleep 0.05; done
+  seat_ready || { echo "run-in-sway: the seat got no pointer and keyboard" >&2; exit 1; }
 fi
 
 # Where a failed test finds what the compositor said.

@@ -1,16 +1,14 @@
 // A real pointer for the Wayland end-to-end tests, through the compositor's virtual pointer:
 //
-//   wlpointer hold                gives the seat a pointer until it is ended
 //   wlpointer move X Y            puts the pointer at (X, Y) of the output layout
 //   wlpointer click X Y [BUTTON]  the same, then presses and releases BUTTON
 //                                 (1 left, the default; 2 middle; 3 right)
 //
 // A headless compositor's seat has no pointer of its own, and a client asks for one only
 // when the seat gains it: events of a pointer that came and went with one click would reach
-// no window. So `hold` runs for the whole session (run-in-sway.sh starts it), and move and
-// click refuse to work on a seat without a pointer.
+// no window. So it refuses to work on a seat without a pointer (wlseat gives it one).
 //
-// Move and click return once the compositor has taken every event. Coordinates are whole
+// It returns once the compositor has taken every event. Coordinates are whole
 // logical pixels of the layout, as the compositor's tree reports window places.
 #include "virtual-pointer-client-protocol.h"
 
@@ -115,8 +113,7 @@ std::optional<int> number(const char* text) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: wlpointer hold\n       wlpointer move X Y\n"
-                         "       wlpointer click X Y [1|2|3]\n");
+    std::fprintf(stderr, "usage: wlpointer move X Y\n       wlpointer click X Y [1|2|3]\n");
     return 2;
 }
 
@@ -124,11 +121,10 @@ int usage() {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    const bool hold = command == "hold" && argc == 2;
     const bool click = command == "click" && (argc == 4 || argc == 5);
-    if (!hold && !click && !(command == "move" && argc == 4))
+    if (!click && !(command == "move" && argc == 4))
         return usage();
-    const std::optional<int> x = hold ? 0 : number(argv[2]), y = hold ? 0 : number(argv[3]);
+    const std::optional<int> x = number(argv[2]), y = number(argv[3]);
     const std::optional<int> buttonNumber = argc == 5 ? number(argv[4]) : 1;
     if (!x || !y || !buttonNumber || *buttonNumber < 1 || *buttonNumber > 3)
         return usage();
@@ -150,16 +146,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wlpointer: the compositor offers no virtual pointer\n");
         return 1;
     }
-    if (hold) {
-        zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, nullptr);
-        while (wl_display_dispatch(display) != -1) {
-        }
-        std::fprintf(stderr, "wlpointer: the compositor went away\n");
-        return 1;
-    }
     if (!(globals.capabilities & WL_SEAT_CAPABILITY_POINTER)) {
         std::fprintf(stderr, "wlpointer: the seat has no pointer, so no window would see this"
-                             " one; run `wlpointer hold` first\n");
+                             " one; run wlseat first\n");
         return 1;
     }
     // The layout's box in logical pixels: what absolute moves are scaled onto.
