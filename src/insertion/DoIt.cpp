@@ -378,6 +378,10 @@ void DoIt::resizeEvent(QResizeEvent* event) {
 
 void DoIt::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    // A desktop that activates the window all the same (Wayland compositors do, as it opens
+    // and when it is clicked) gets the target activated again, as after a show.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ScheduleResizeRule(false);
     if (event->type() != QEvent::WindowStateChange)
         return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Typing into a real browser: a loopback HTTP server of the test serves our log-in page
 # (loginpage.html) and receives its reports, and Chromium or Firefox ESR shows the page
-# under a throw-away profile on the private display that run-in-x.sh provides. The target
+# under a throw-away profile on the private display that run-in-x.sh provides (or, as a
+# native Wayland client, in the private compositor of run-in-sway.sh). The target
 # answers like FormTarget (window, state, wait, click_field, stop), so open_entry_for drives
 # either. No browser driver: the page itself reports what it holds.
 # Run as `browser_e2e.py chromium|firefox`: every character by the key sender itself under
@@ -22,6 +23,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kelpo_e2e import (HELPERS, DataFolder, Failure, Kelpo, active_window,  # noqa: E402
                        check, keymap, open_entry_for, run, visible_window, wait_for, xdo)
+import wayland_e2e as wl  # noqa: E402
 
 PAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loginpage.html")
 
@@ -117,7 +119,8 @@ FIREFOX_PREFS = {
 }
 
 
-def browser_command(browser, profile, url):
+# `wayland`: as a native Wayland client (Firefox needs MOZ_ENABLE_WAYLAND=1 besides).
+def browser_command(browser, profile, url, wayland=False):
     if browser == "chromium":
         os.makedirs(os.path.join(profile, "Default"))
         # No offer to save the password that was just typed.
@@ -125,7 +128,8 @@ def browser_command(browser, profile, url):
             json.dump({"credentials_enable_service": False,
                        "profile": {"password_manager_enabled": False},
                        "translate": {"enabled": False}}, f)
-        command = ["chromium", "--user-data-dir=" + profile, "--no-first-run",
+        command = ["chromium"] + ["--ozone-platform=wayland"] * wayland + [
+                   "--user-data-dir=" + profile, "--no-first-run",
                    "--no-default-browser-check", "--disable-background-networking",
                    "--disable-component-update", "--disable-sync", "--disable-gpu",
                    "--password-store=basic", "--window-position=520,300",
@@ -146,9 +150,10 @@ def browser_command(browser, profile, url):
     raise ValueError(browser)
 
 
-# The browser showing our log-in page, started and focused on the user field.
+# The browser showing our log-in page, started and focused on the user field. With
+# `wayland` a native Wayland window, `window` its container in sway's tree.
 class BrowserTarget:
-    def __init__(self, browser):
+    def __init__(self, browser, wayland=False):
         self.browser = browser
         self.commands_sent = 0
         self.server = PageServer()
@@ -158,19 +163,28 @@ class BrowserTarget:
         self.log_path = os.path.join(self.dir, "browser.log")
         env = dict(os.environ, LC_ALL="C.UTF-8")
         env.pop("ASAN_OPTIONS", None)
+        if wayland:
+            env["MOZ_ENABLE_WAYLAND"] = "1"
         with open(self.log_path, "w") as log:
             # A session of its own, so the browser and its helpers end together.
-            self.proc = subprocess.Popen(browser_command(browser, profile, self.server.url),
+            self.proc = subprocess.Popen(browser_command(browser, profile, self.server.url,
+                                                         wayland),
                                          stdout=log, stderr=log, env=env,
                                          start_new_session=True)
         try:
             # A browser's first start on a busy machine takes a while.
-            self.window = wait_for(lambda: visible_window("Browser Target"), browser + "'s window",
+            find = wl.visible_window if wayland else visible_window
+            self.window = wait_for(lambda: find("Browser Target"), browser + "'s window",
                                    self.log_tail, seconds=60)
             # Clear of the program's main window, whose entries the tests click.
-            xdo("windowsize", self.window, 720, 560, check=False)
-            xdo("windowmove", self.window, 520, 300, check=False)
-            xdo("windowactivate", self.window, check=False)
+            if wayland:
+                wl.swaymsg("[con_id=%d]" % self.window, "resize", "set", 720, 560)
+                wl.place(self.window, 520, 300)
+                wl.focus(self.window)
+            else:
+                xdo("windowsize", self.window, 720, 560, check=False)
+                xdo("windowmove", self.window, 520, 300, check=False)
+                xdo("windowactivate", self.window, check=False)
             self.wait(lambda s: s.get("focus") == "user", "the page's user field")
             self.command("the page to count focus losses", ready=True)
         except BaseException:

@@ -7,8 +7,8 @@
 
 #include <wayland-client.h>
 
-#include "virtual-keyboard-unstable-v1-client.h"
-#include "wlr-foreign-toplevel-management-unstable-v1-client.h"
+#include "virtual-keyboard-unstable-v1-client-protocol.h"
+#include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
 #include <poll.h>
 

@@ -97,7 +97,9 @@ private:
     zwp_virtual_keyboard_manager_v1* keyboardManager_ = nullptr;
     zwlr_foreign_toplevel_manager_v1* toplevelManager_ = nullptr;
     std::map<WindowId, Toplevel> toplevels_;
-    WindowId nextId_ = 1; // ids are never reused
+    // Ids are never reused, and start far above any id Qt gives a window of the program's
+    // (a small number or an address on Wayland), with which the program compares them.
+    WindowId nextId_ = WindowId(1) << 48;
     std::uint64_t activationChanges_ = 0;
     std::uint64_t reportedChanges_ = 0;
     std::uint64_t activations_ = 0;

@@ -28,12 +28,14 @@ WaylandWindowSystem::~WaylandWindowSystem() {
 }
 
 WindowId WaylandWindowSystem::ForegroundWindow() {
-    connection_->Poll();
+    // A round trip, not just the events at hand: a change the program has seen on Qt's own
+    // connection (one of its windows activated) is then known here too.
+    connection_->Roundtrip(AnswerWaitMs);
     return connection_->Activated();
 }
 
 bool WaylandWindowSystem::BringToForeground(WindowId window, int timeoutMs) {
-    connection_->Poll();
+    connection_->Roundtrip(AnswerWaitMs);
     if (connection_->Activated() == window && window != 0)
         return true;
     if (!connection_->Activate(window))

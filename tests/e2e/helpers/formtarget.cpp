@@ -1,14 +1,16 @@
 // A log-in form for the end-to-end tests of the insertion window: user, password and notes
 // fields and a default "Sign in" button, like a web page's form. It records its state as
 // JSON after every change, so a test can check what each field holds, how often the form
-// was submitted (and when, on the monotonic clock), which field has the focus, and how many
-// key presses reached it.
+// was submitted (and when, on the monotonic clock), which field has the focus, how many
+// key presses reached it and which mouse button was pressed last (1 left, 2 right, 4 middle).
 //
-//   formtarget --out FILE
+//   formtarget --out FILE [--client]
 //
 // Once it is shown and active it prints "ready <window id>" and, for each field and the
-// button, "<name> <x> <y>": the centre in screen coordinates. After a submit the fields are
-// cleared and the focus goes back to the user field, as a page reload would do.
+// button, "<name> <x> <y>": the centre in screen coordinates, or with --client in the
+// window's client coordinates (under Wayland, where a window does not know its place).
+// After a submit the fields are cleared and the focus goes back to the user field, as a
+// page reload would do.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDialog>
@@ -17,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,8 +32,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({"out", "file that receives the state", "file"});
+    parser.addOption({"client", "print the places in the window's client coordinates"});
     parser.process(app);
     const QString out = parser.value("out");
+    const bool client = parser.isSet("client");
 
     QDialog form;
     form.setWindowTitle(QStringLiteral("Sign in - Form Target"));
@@ -55,6 +60,7 @@ int main(int argc, char** argv) {
 
     int submitted = 0;
     int keys = 0;
+    int button = 0;
     qint64 submittedAt = 0;
     QJsonObject last;
     auto save = [&] {
@@ -63,6 +69,7 @@ int main(int argc, char** argv) {
         state["focus"] = focus ? focus->objectName() : QString();
         state["submitted"] = submitted;
         state["keys"] = keys;
+        state["button"] = button;
         state["submittedAt"] = QString::number(submittedAt);
         state["last"] = last;
         // Written whole and renamed into place, so a reader never sees half a state; not
@@ -81,14 +88,21 @@ int main(int argc, char** argv) {
     // in no field): seen once, as it reaches the window.
     struct KeyCounter : QObject {
         std::function<void()> onKey;
+        std::function<void(int)> onButton;
         bool eventFilter(QObject* receiver, QEvent* event) override {
             if (event->type() == QEvent::KeyPress && receiver->isWindowType())
                 onKey();
+            if (event->type() == QEvent::MouseButtonPress && receiver->isWindowType())
+                onButton(static_cast<QMouseEvent*>(event)->button());
             return false;
         }
     } counter;
     counter.onKey = [&] {
         ++keys;
+        save();
+    };
+    counter.onButton = [&](int pressed) {
+        button = pressed;
         save();
     };
     app.installEventFilter(&counter);
@@ -120,7 +134,8 @@ int main(int argc, char** argv) {
         poll.stop();
         std::printf("ready %llu\n", static_cast<unsigned long long>(form.winId()));
         for (QWidget* w : std::initializer_list<QWidget*>{user, password, notes, submit}) {
-            const QPoint c = w->mapToGlobal(w->rect().center());
+            const QPoint c = client ? w->mapTo(&form, w->rect().center())
+                                    : w->mapToGlobal(w->rect().center());
             std::printf("%s %d %d\n", qPrintable(w->objectName()), c.x(), c.y());
         }
         std::fflush(stdout);

@@ -3,11 +3,8 @@
 // DISPLAY).
 //
 //   sendkeys KEYS
-//   sendkeys --hold
 //
-// Prints "sending" before the send and its result ("Ok", ...) after it. With --hold it
-// types nothing and keeps its keyboard until it is ended: a headless Wayland compositor
-// has no keyboard of its own, and its clients take keys only once the seat has one.
+// Prints "sending" before the send and its result ("Ok", ...) after it.
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeySender.h"
 #include "platform/x11/X11KeySender.h"
@@ -15,8 +12,6 @@
 #include <QString>
 
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
 #include <iterator>
 
 using kelpo::SendResult;
@@ -35,12 +30,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sendkeys: no X display with XTest and XKB, nor a Wayland "
                              "compositor with a virtual keyboard and a window list\n");
         return 1;
-    }
-    if (std::strcmp(argv[1], "--hold") == 0) {
-        std::printf("holding\n");
-        std::fflush(stdout);
-        pause();
-        return 0;
     }
     std::printf("sending\n");
     std::fflush(stdout);
