@@ -2,7 +2,8 @@
 #   kelpo_wayland_protocol(TARGET XML)
 # adds NAME-protocol.c to TARGET and puts NAME-client-protocol.h (NAME: the XML file's name
 # without .xml) on its include path.
-include_guard(GLOBAL)
+# Once per directory tree: C must be enabled where the targets are, whichever includes first.
+include_guard(DIRECTORY)
 # The generated code is C: compiled as C++, an interface no other declaration names would
 # get internal linkage.
 enable_language(C)

@@ -50,8 +50,14 @@ floating_maximum_size -1 x -1
 focus_follows_mouse no
 focus_on_window_activation focus
 mouse_warping none
+# A key sender's own virtual keyboard stays a device of its own, with its own keymap.
+seat * keyboard_grouping none
 EOF
 chmod 644 "$tmp/config"
+if ! "${as_compositor[@]}" test -w "$sway_dir" -a -r "$tmp/config"; then
+  echo "run-in-sway: the compositor's user cannot reach $tmp (set TMPDIR to a place it can)" >&2
+  exit 1
+fi
 
 swaysock="$sway_dir/ipc.sock"
 # Only what sway needs from the caller's environment; nothing of a desktop around it.

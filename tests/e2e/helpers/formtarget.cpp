@@ -134,8 +134,8 @@ int main(int argc, char** argv) {
         poll.stop();
         std::printf("ready %llu\n", static_cast<unsigned long long>(form.winId()));
         for (QWidget* w : std::initializer_list<QWidget*>{user, password, notes, submit}) {
-            const QPoint c = client ? w->mapTo(&form, w->rect().center())
-                                    : w->mapToGlobal(w->rect().center());
+            const QPoint c =
+                client ? w->mapTo(&form, w->rect().center()) : w->mapToGlobal(w->rect().center());
             std::printf("%s %d %d\n", qPrintable(w->objectName()), c.x(), c.y());
         }
         std::fflush(stdout);

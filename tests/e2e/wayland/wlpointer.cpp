@@ -42,8 +42,8 @@ struct Globals {
     std::vector<Output*> outputs;
 };
 
-void geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t,
-              const char*, const char*, int32_t) {
+void geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
+              const char*, int32_t) {
     auto* o = static_cast<Output*>(data);
     o->x = x;
     o->y = y;
@@ -75,8 +75,7 @@ void seatName(void*, wl_seat*, const char*) {}
 
 const wl_seat_listener seatListener = {capabilities, seatName};
 
-void global(void* data, wl_registry* registry, uint32_t name, const char* interface,
-            uint32_t) {
+void global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     auto* g = static_cast<Globals*>(data);
     if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
         g->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
@@ -117,7 +116,7 @@ int usage() {
     return 2;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
@@ -178,8 +177,8 @@ int main(int argc, char** argv) {
         static_cast<uint32_t>(right - left), static_cast<uint32_t>(bottom - top));
     zwlr_virtual_pointer_v1_frame(pointer);
     if (click) {
-        // Separate round trips, so the window under the pointer has seen it enter before the
-        // press, and the press before the release, as with a hand on a mouse.
+        // A round trip after each step: the compositor has handled the move before the press
+        // comes, and the press before the release, as with a hand on a mouse.
         wl_display_roundtrip(display);
         zwlr_virtual_pointer_v1_button(pointer, nowMs(), button, WL_POINTER_BUTTON_STATE_PRESSED);
         zwlr_virtual_pointer_v1_frame(pointer);

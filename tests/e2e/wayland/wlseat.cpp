@@ -29,8 +29,7 @@ struct Globals {
     zwp_virtual_keyboard_manager_v1* keyboards = nullptr;
 };
 
-void global(void* data, wl_registry* registry, uint32_t name, const char* interface,
-            uint32_t) {
+void global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     auto* g = static_cast<Globals*>(data);
     auto bind = [&](const wl_interface& wanted, auto*& into) {
         if (!into && std::strcmp(interface, wanted.name) == 0)
@@ -77,7 +76,7 @@ int keymapFile(uint32_t& size) {
     return fd;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char**) {
     if (argc != 1) {
