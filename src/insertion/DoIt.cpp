@@ -379,9 +379,9 @@ void DoIt::resizeEvent(QResizeEvent* event) {
 void DoIt::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // A desktop that activates the window all the same (Wayland compositors do, as it opens
-    // and when it is clicked) gets the target activated again, as after a show.
+    // and when it is clicked) gets the target activated again.
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        ScheduleResizeRule(false);
+        QTimer::singleShot(0, this, &DoIt::HandBackActivation);
     if (event->type() != QEvent::WindowStateChange)
         return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
@@ -416,6 +416,13 @@ void DoIt::ScheduleResizeRule(bool focusArrives) {
     QTimer::singleShot(0, this, &DoIt::ApplyResizeRule);
 }
 
+namespace {
+
+// When to look again whether the desktop activated this window after it was shown.
+constexpr int ActivationRecheckMs[] = {150, 500};
+
+} // namespace
+
 void DoIt::ApplyResizeRule() {
     resizeRulePending_ = false;
     const bool focusArrives = focusPending_;
@@ -427,8 +434,24 @@ void DoIt::ApplyResizeRule() {
     // Whenever this window is shown or changes size, the browser gets the keyboard back.
     if (TargetGuardPasses(program_))
         EnsureForeground(program_, program_.TargetWindow);
+    // A desktop may still activate the window a moment after it was shown: Qt asks Wayland
+    // compositors for it, and one that grants such requests takes the keyboard from the
+    // browser after it was given back. Look again once that has come.
+    if (focusArrives)
+        for (const int ms : ActivationRecheckMs)
+            QTimer::singleShot(ms, this, &DoIt::HandBackActivation);
     if (focusArrives && !isMinimized())
         Holdfocus_GotFocus();
+}
+
+void DoIt::HandBackActivation() {
+    WindowSystem* windows = program_.platform.windows;
+    if (!windows || !isVisible() || !TargetGuardPasses(program_))
+        return;
+    // A foreign window in front was put there by the user, and stays.
+    const WindowId front = windows->ForegroundWindow();
+    if (front == 0 || front == winId())
+        EnsureForeground(program_, program_.TargetWindow);
 }
 
 bool DoIt::eventFilter(QObject* watched, QEvent* event) {

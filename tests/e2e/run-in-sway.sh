@@ -48,7 +48,9 @@ default_floating_border none
 for_window [shell=".*"] floating enable
 floating_maximum_size -1 x -1
 focus_follows_mouse no
-focus_on_window_activation focus
+# sway's own default: a window that asks to be activated is marked urgent, not focused.
+# Qt asks for it when it shows a window, the program's insertion window included.
+focus_on_window_activation urgent
 mouse_warping none
 # A key sender's own virtual keyboard stays a device of its own, with its own keymap.
 seat * keyboard_grouping none

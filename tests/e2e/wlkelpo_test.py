@@ -21,15 +21,17 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kelpo_e2e import DataFolder, Failure, Kelpo, check, main_guard, run, wait_for  # noqa: E402
-from wayland_e2e import (HELPERS, WaylandFormTarget, click_in, focus,  # noqa: E402
+from wayland_e2e import (HELPERS, WaylandFormTarget, click_in, client_origin, focus,  # noqa: E402
                          focused_window, place, view, visible_window)
 
 WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
     "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ" + "".join(chr(c) for c in range(0xA0, 0x100))
 ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
-PASSWORD = "Pa55+%^~(){}word"
+# Long enough that a theft after the first key falls while the run still types.
+PASSWORD = "Pa55+%^~(){}word " + "correct horse battery staple " * 6  # a clip holds 200
 CLIPS = ["jane.doe", PASSWORD, "{Enter}", "{Stop Auto}", ASCII_200, "{Tab}{02}", "{Shift+Tab}"]
-RUNS = 40
+RUNS = 30
+AUTO_RUNS = 10
 EMPTY = {"user": "", "password": "", "notes": "", "submitted": 0}
 
 
@@ -59,7 +61,12 @@ def open_entry_for(kelpo, form):
     kelpo.click_name(0)
     window = wait_for(kelpo.insertion_window, "the insertion window")
     # Out of the way of the form and the main window.
-    place(window, 1280 - view(window)["rect"]["width"], 0)
+    origin = (1280 - view(window)["rect"]["width"], 0)
+    place(window, *origin)
+    wait_for(lambda: client_origin(window) == origin, "the insertion window in place")
+    # sway's tree shows a move at once, but pointer input follows it only once the change
+    # is carried out, which waits up to 200 ms for a newly shown window to settle.
+    time.sleep(0.3)
     wait_for(lambda: focused_window() == form.window, "the form to be active again")
     form.wait(lambda s: s["focus"] != "", "the form's field to have the keyboard")
 
@@ -99,49 +106,100 @@ def untouched(thief):
     return s.get("keys") == 0 and {k: s.get(k) for k in EMPTY} == EMPTY
 
 
-def log_in(kelpo, form, theft=None):
+def log_in(kelpo, form, steal=None, delay=0):
     focus(form.window)
     form.click_field("user")
-    submitted = form.state()["submitted"]
+    before = form.state()
     start = time.monotonic()
-    if theft:
+    theft = None
+    if steal:
+        # A window activated before the run starts is the program's new target by right;
+        # the theft falls while the run types: after the form's first key.
+        def after_first_key():
+            deadline = time.monotonic() + 10
+            while form.state().get("keys", 0) == before["keys"]:
+                if time.monotonic() > deadline:
+                    return  # the run did not start, which the caller sees
+                time.sleep(0.001)  # a whole run takes only milliseconds
+            time.sleep(delay)
+            steal()
+        theft = threading.Thread(target=after_first_key)
         theft.start()
     kelpo.click_insertion("AutoBtn")
     if theft:
         theft.join()
         time.sleep(0.3)
-        return form.state()["submitted"] == submitted
-    form.wait(lambda s: s["submitted"] == submitted + 1, "a whole log-in")
+        return form.state()["submitted"] == before["submitted"]
+    form.wait(lambda s: s["submitted"] == before["submitted"] + 1, "a whole log-in")
     return time.monotonic() - start
+
+
+def thefts_from_the_sender(form, thief, rng):
+    # Each send starts as sendkeys says "sending"; the thefts fall anywhere in the time a
+    # whole send takes (the median of three).
+    text = ASCII_200 * 5
+
+    def send(steal=None, delay=0):
+        form.click_field("notes")
+        sendkeys("^a{DEL}")
+        form.wait(lambda s: s["notes"] == "", "the notes emptied")
+        sender = subprocess.Popen([HELPERS + "/sendkeys", escaped(text)], stdout=subprocess.PIPE,
+                                  text=True)
+        sender.stdout.readline()
+        start = time.monotonic()
+        if steal:
+            time.sleep(delay)
+            steal()
+        result = sender.stdout.read().split()
+        sender.wait()
+        return result, time.monotonic() - start
+
+    span = sorted(send()[1] for _ in range(3))[1]
+    interrupted = 0
+    for n in range(RUNS):
+        result, _ = send(lambda: focus(thief.window), rng.uniform(0, span))
+        check(result in (["Ok"], ["FocusLost"]), "run %d: the sender said %r" % (n, result))
+        check(untouched(thief), "run %d: keys reached the thief: %r" % (n, thief.state()))
+        notes = form.wait(lambda s: text.startswith(s["notes"]), "the text so far")["notes"]
+        if result == ["FocusLost"]:
+            interrupted += 1
+            check(focused_window() == thief.window, "run %d: the thief lost the activation" % n)
+        focus(form.window)
+    print("sender thefts: %d runs of %d characters, thefts within %d ms, %d interrupted, "
+          "0 keys reached the thief" % (RUNS, len(text), span * 1000, interrupted))
+    check(interrupted >= RUNS // 4, "only %d sends were under way at the theft" % interrupted)
+    form.click_field("notes")
+    sendkeys("^a{DEL}")
 
 
 def thefts(kelpo, form, workdir):
     rng = random.Random(os.environ.get("KELPO_SEED") or None)
-    span = max(0.02, sorted(log_in(kelpo, form) for _ in range(3))[1])
     thief = WaylandFormTarget(workdir, "thief")
     place(thief.window, 700, 700)
+    focus(form.window)
+    thefts_from_the_sender(form, thief, rng)
+    # Auto Insert, with a theft soon after the form took its first key.
     interrupted = 0
-    for n in range(RUNS):
-        theft = threading.Timer(rng.uniform(0, span), focus, (thief.window,))
-        stopped = log_in(kelpo, form, theft)
+    for n in range(AUTO_RUNS):
+        stopped = log_in(kelpo, form, lambda: focus(thief.window), rng.uniform(0, 0.005))
         interrupted += stopped
-        check(untouched(thief), "run %d: keys reached the thief: %r" % (n, thief.state()))
-        # Where the run stopped, the window that took the activation keeps it.
+        check(untouched(thief), "Auto Insert %d: keys reached the thief: %r" % (n, thief.state()))
         if stopped:
-            wait_for(lambda: focused_window() == thief.window, "run %d: the thief to keep "
-                     "the activation" % n)
+            wait_for(lambda: focused_window() == thief.window,
+                     "Auto Insert %d: the thief to keep the activation" % n,
+                     lambda: "; %r has it" % (view(focused_window()) or {}).get("name"))
     # New windows take the focus as they open.
-    opened = []
-    for n in range(4):
-        def open_one():
-            opened.append(WaylandFormTarget(workdir, "new%d" % n))
-        theft = threading.Timer(rng.uniform(0, span), open_one)
-        interrupted += log_in(kelpo, form, theft)
-        check(untouched(opened[-1]), "a new window got keys: %r" % opened[-1].state())
-        opened[-1].stop()
-    print("focus thieves: %d runs, thefts within %d ms, %d interrupted, %d keys reached the "
-          "thieves" % (RUNS + 4, span * 1000, interrupted, thief.state()["keys"]))
-    check(interrupted >= RUNS // 10, "only %d runs were under way at the theft" % interrupted)
+    for n in range(3):
+        opened = []
+        interrupted += log_in(kelpo, form, lambda: opened.append(
+            WaylandFormTarget(workdir, "new%d" % n)), 0)
+        check(opened, "the log-in did not start: the form holds %r, the thief %r"
+              % (form.state(), thief.state()))
+        check(untouched(opened[0]), "a new window got keys: %r" % opened[0].state())
+        opened[0].stop()
+    print("Auto Insert thefts: %d runs, %d interrupted, 0 keys reached the thieves"
+          % (AUTO_RUNS + 3, interrupted))
+    check(interrupted >= 2, "only %d log-ins were under way at the theft" % interrupted)
     thief.stop()
     log_in(kelpo, form)
     check(form.state()["last"]["password"] == PASSWORD, "the run after the thefts typed wrong")

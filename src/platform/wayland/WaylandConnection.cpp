@@ -85,34 +85,35 @@ struct Connection::Listeners {
     }
     static void OutputEnter(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
     static void OutputLeave(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
+    // The activated state counts from the state event itself, not from the "done" that
+    // closes the group: the compositor may send that once for several changes, and a
+    // window activated and deactivated again in between must still count as a change.
     static void State(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_array* states) {
-        Toplevel* t = Of(data, handle);
-        if (!t)
-            return;
-        t->pendingActivated = false;
-        t->stateSeen = true;
-        const auto* begin = static_cast<const uint32_t*>(states->data);
-        const auto* end = begin + states->size / sizeof(uint32_t);
-        for (const auto* s = begin; s != end; ++s)
-            if (*s == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED)
-                t->pendingActivated = true;
-    }
-    static void Done(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
         auto* self = static_cast<Connection*>(data);
         WindowId id = 0;
         Toplevel* t = Of(data, handle, &id);
         if (!t)
             return;
-        t->title = t->pendingTitle;
-        t->appId = t->pendingAppId;
-        if (t->stateSeen && t->activated != t->pendingActivated) {
-            t->activated = t->pendingActivated;
-            ++self->activationChanges_;
-            if (t->activated) {
-                self->recentActivations_.emplace_back(++self->activations_, id);
-                if (self->recentActivations_.size() > 16)
-                    self->recentActivations_.erase(self->recentActivations_.begin());
-            }
+        bool activated = false;
+        const auto* begin = static_cast<const uint32_t*>(states->data);
+        const auto* end = begin + states->size / sizeof(uint32_t);
+        for (const auto* s = begin; s != end; ++s)
+            if (*s == ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED)
+                activated = true;
+        if (activated == t->activated)
+            return;
+        t->activated = activated;
+        ++self->activationChanges_;
+        if (activated) {
+            self->recentActivations_.emplace_back(++self->activations_, id);
+            if (self->recentActivations_.size() > 16)
+                self->recentActivations_.erase(self->recentActivations_.begin());
+        }
+    }
+    static void Done(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
+        if (Toplevel* t = Of(data, handle)) {
+            t->title = t->pendingTitle;
+            t->appId = t->pendingAppId;
         }
     }
     static void Closed(void* data, zwlr_foreign_toplevel_handle_v1* handle) {

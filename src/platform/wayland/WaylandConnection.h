@@ -27,12 +27,10 @@ struct Toplevel {
     zwlr_foreign_toplevel_handle_v1* handle = nullptr;
     QString title;
     QString appId;
-    bool activated = false;
+    bool activated = false; // as of the latest state event
     // What the compositor has said since its last "done", applied at the next one.
     QString pendingTitle;
     QString pendingAppId;
-    bool pendingActivated = false;
-    bool stateSeen = false;
 };
 
 class Connection {

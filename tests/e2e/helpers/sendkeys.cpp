@@ -4,9 +4,12 @@
 //
 //   sendkeys KEYS
 //
-// Prints "sending" before the send and its result ("Ok", ...) after it.
+// Prints "sending" before the send and its result ("Ok", ...) after it. Under Wayland the
+// target is the window activated before "sending" is printed, so a window activated after
+// it is a thief, not the target.
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandKeySender.h"
+#include "platform/wayland/WaylandWindowSystem.h"
 #include "platform/x11/X11KeySender.h"
 
 #include <QString>
@@ -22,22 +25,27 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<kelpo::KeySender> sender;
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        sender = kelpo::WaylandKeySender::Create(kelpo::wayland::Connection::Open({}));
-    else
+    std::unique_ptr<kelpo::WindowSystem> windows;
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        auto connection = kelpo::wayland::Connection::Open({});
+        sender = kelpo::WaylandKeySender::Create(connection);
+        windows = kelpo::WaylandWindowSystem::Create(connection);
+    } else {
         sender = kelpo::X11KeySender::Create();
+    }
     if (!sender) {
         std::fprintf(stderr, "sendkeys: no X display with XTest and XKB, nor a Wayland "
                              "compositor with a virtual keyboard and a window list\n");
         return 1;
     }
+    const kelpo::WindowId target = windows ? windows->ForegroundWindow() : 0;
     std::printf("sending\n");
     std::fflush(stdout);
     // In the order of SendResult.
     static_assert(static_cast<int>(SendResult::FocusLost) == 5);
     static const char* const names[] = {"Ok", "InvalidNotation", "Untypeable", "ModifierHeld",
                                         "Failed", "FocusLost"};
-    const SendResult result = sender->SendKeys(QString::fromUtf8(argv[1]), true);
+    const SendResult result = sender->SendKeysTo(target, QString::fromUtf8(argv[1]), true);
     const auto index = static_cast<std::size_t>(result);
     std::printf("%s\n", index < std::size(names) ? names[index] : "?");
     return 0;
