@@ -1,50 +1,54 @@
 #!/usr/bin/env python3
-# Chromium and Firefox ESR as native Wayland clients of the private sway, each showing the
-# log-in page: a window of the compositor's own shell (not through an X server), placed and
-# sized where the typing tests want it, the page's user field focused, and the page seeing
-# the focus leave for another window and come back by the compositor's command.
+# Chromium and Firefox ESR as native Wayland clients of the private sway, showing our log-in
+# page (a window of the compositor's own shell, not through an X server), each typed into:
+#  - by the key sender itself: every Windows-1252 character, the notation's own characters
+#    typed literally, exact;
+#  - through the real program, clicked with the virtual pointer: the Auto Insert log-in with
+#    the hidden password, the 200-character clip, and the {Tab}{02} and {Shift+Tab} commands,
+#    the browser keeping the activation throughout.
 import os
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from browser_e2e import BrowserTarget  # noqa: E402
-from kelpo_e2e import Failure, check, main_guard, wait_for  # noqa: E402
-from wayland_e2e import WaylandFormTarget, focus, focused_window, view  # noqa: E402
+from kelpo_e2e import DataFolder, Failure, check, main_guard  # noqa: E402
+from wayland_e2e import place, view  # noqa: E402
+from wlkelpo_test import (CLIPS, WINDOWS_1252, WaylandKelpo, escaped,  # noqa: E402
+                          open_entry_for, sendkeys, through_the_program)
 
 
-def native_window_takes_and_gives_focus(name, workdir):
+def typed_into(name):
     browser = BrowserTarget(name, wayland=True)
-    form = None
+    kelpo = None
     try:
-        v = view(browser.window)
-        check(v["shell"] == "xdg_shell", "%s runs as a %s window" % (name, v["shell"]))
-        wait_for(lambda: (lambda r: (r["x"], r["y"], r["width"], r["height"]))(
-            view(browser.window)["rect"]) == (520, 300, 720, 560), name + " at its place",
-            lambda: ", it is at %r" % view(browser.window)["rect"])
-        check(browser.state()["focusLost"] == 0, "the page lost the focus at its start")
+        check(view(browser.window)["shell"] == "xdg_shell", name + " is no native window")
+        browser.clear("notes")
+        sendkeys(escaped(WINDOWS_1252))
+        browser.wait(lambda s: s["notes"] == WINDOWS_1252, "every character in " + name)
+        browser.clear("user")
 
-        form = WaylandFormTarget(workdir, name)
-        wait_for(lambda: focused_window() == form.window, "the form to take the focus")
-        browser.wait(lambda s: s["focusLost"] == 1 and s["focus"] == "",
-                     "the page to see the focus go")
-        focus(browser.window)
-        browser.wait(lambda s: s["focus"] == "user", "the page's field to have it back")
-        check(browser.state()["focusLost"] == 1, "the page lost the focus twice")
-        form.wait(lambda s: s["focus"] == "", "the form to lose the focus")
+        data = DataFolder("Example Bank", CLIPS, hidden=(1,))
+        kelpo = WaylandKelpo(data)
+        place(kelpo.main, 0, 0)
+        # Below the main window and left of where the insertion window goes.
+        place(browser.window, 0, 540)
+        open_entry_for(kelpo, browser)
+        through_the_program(kelpo, browser)
+        check(kelpo.proc.poll() is None, "kelpo ended")
     except Failure:
         print("page state: %r%s" % (browser.state(), browser.log_tail()))
+        if kelpo:
+            print("kelpo said:\n" + kelpo.errors())
         raise
     finally:
-        if form:
-            form.stop()
+        if kelpo:
+            kelpo.stop()
         browser.stop()
 
 
 def main():
-    workdir = tempfile.mkdtemp(prefix="kelpo-wl-")
     for name in ("chromium", "firefox"):
-        native_window_takes_and_gives_focus(name, workdir)
+        typed_into(name)
 
 
 if __name__ == "__main__":
