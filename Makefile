@@ -71,6 +71,7 @@ bench: build build-test
 	bench/typing.sh $(DEV_DIR)
 	bench/editor.sh $(DEV_DIR)
 	bench/browsers.sh $(DEV_DIR) $(TEST_DIR)
+	bench/wayland.sh $(DEV_DIR) $(TEST_DIR)
 
 PREFIX  ?= /usr/local
 DESTDIR ?=

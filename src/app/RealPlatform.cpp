@@ -1,9 +1,11 @@
 #include "app/RealPlatform.h"
 
 #include "platform/Browser.h"
+#include "platform/Clipboard.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/DesktopSound.h"
 #include "platform/KeySender.h"
+#include "platform/QtClipboard.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/Sound.h"
 #include "platform/TrayIcon.h"
@@ -40,6 +42,7 @@ RealPlatform::RealPlatform() {
     tray_ = std::make_unique<QtTrayIcon>();
     browser_ = std::make_unique<DesktopBrowser>();
     sound_ = std::make_unique<DesktopSound>();
+    clipboard_ = std::make_unique<QtClipboard>();
     if (OnX11()) {
         windows_ = X11WindowSystem::Create();
     } else if (OnWayland()) {
@@ -60,7 +63,8 @@ KeySender* RealPlatform::CreateKeySender() {
 RealPlatform::~RealPlatform() = default;
 
 Platform RealPlatform::Get() const {
-    return Platform{keys_.get(), windows_.get(), browser_.get(), sound_.get(), tray_.get()};
+    return Platform{keys_.get(), windows_.get(), browser_.get(), sound_.get(), tray_.get(),
+                    clipboard_.get()};
 }
 
 } // namespace kelpo

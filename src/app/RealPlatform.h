@@ -32,6 +32,7 @@ private:
     std::unique_ptr<Browser> browser_;
     std::unique_ptr<Sound> sound_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<Clipboard> clipboard_;
 };
 
 } // namespace kelpo

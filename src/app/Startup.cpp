@@ -6,6 +6,7 @@
 #include "entries/LibraryOps.h"
 #include "mainwindow/Pages.h"
 #include "mainwindow/ScreenResForm.h"
+#include "platform/QtClipboard.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowSystem.h"
 #include "storage/OldLayout.h"
@@ -64,9 +65,11 @@ void ShowCannotType(Program& program) {
     const QString platform = QGuiApplication::platformName();
     QString why;
     if (platform == u"wayland")
-        why = QStringLiteral("This session runs on Wayland, where Kelpo cannot yet send keys to "
-                             "other programs. In an X11 session (at the log-in screen, often "
-                             "called \"on Xorg\") clips are typed as usual.");
+        why = QStringLiteral("This Wayland desktop does not let programs type into the windows "
+                             "of other programs (it offers them no virtual keyboard). GNOME and "
+                             "KDE Plasma are such desktops today; on sway and other desktops "
+                             "built on wlroots, and in an X11 session (at the log-in screen, "
+                             "often called \"on Xorg\"), clips are typed as usual.");
     else if (platform == u"xcb")
         why = QStringLiteral("The X server does not offer the XTEST extension, which Kelpo "
                              "types through.");
@@ -76,9 +79,15 @@ void ShowCannotType(Program& program) {
                   .arg(platform);
     ShowNotice(ShellOf(program).MainWindow(),
                QStringLiteral("Kelpo cannot type clips into other programs on this desktop.\n\n"
-                              "%1\n\nEverything else (your entries, notes and libraries, and "
-                              "opening the bookmarks) works as usual.")
-                   .arg(why));
+                              "%1\n\nA click on a clip copies it instead: click into the "
+                              "page's field and paste it with Ctrl+V. What Kelpo copies leaves "
+                              "the clipboard after %2 seconds and is marked for clipboard "
+                              "managers not to keep. Auto Insert and key commands such as "
+                              "{Tab} need typing and do nothing here.\n\nEverything else "
+                              "(your entries, notes and libraries, and opening the bookmarks) "
+                              "works as usual.")
+                   .arg(why)
+                   .arg(QtClipboard::ClearAfterMs / 1000));
 }
 
 } // namespace

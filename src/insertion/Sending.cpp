@@ -1,6 +1,7 @@
 #include "insertion/Sending.h"
 
 #include "platform/KeyNotation.h"
+#include "platform/Clipboard.h"
 #include "platform/KeySender.h"
 #include "storage/Program.h"
 
@@ -71,6 +72,16 @@ bool SendToTarget(Program& program, InsertionActions& actions, const QString& ke
 
 namespace {
 
+// Where nothing can be typed, a text clip goes to the clipboard for the user to paste;
+// a key command cannot be carried out that way and is left alone.
+bool CopyInstead(Program& program, const QString& stored) {
+    const RepeatSplit split = RepeatSuffix(stored);
+    if (!program.platform.clipboard || ClassifyClip(split.clip) != ClipKind::Text)
+        return false;
+    program.platform.clipboard->CopyPrivately(split.clip);
+    return true;
+}
+
 SendResult SendSequence(Program& program, WindowId target, const QStringList& sequence) {
     for (const QString& keys : sequence) {
         if (const SendResult result = SendOnce(program, target, keys); result != SendResult::Ok)
@@ -86,7 +97,11 @@ bool ClipClick(Program& program, InsertionActions& actions, int row, Qt::MouseBu
         return false;
     // The text always comes from the clips, never from the row (which may show stars).
     const QString stored = program.CurrentClips[row];
-    if (stored.isEmpty() || !CanType(program) || program.TargetWindow == 0)
+    if (stored.isEmpty())
+        return false;
+    if (!CanType(program))
+        return CopyInstead(program, stored);
+    if (program.TargetWindow == 0)
         return false;
     const bool overwrite = button == Qt::LeftButton;
     if (overwrite)

@@ -68,7 +68,8 @@ private:
 // A release of mouse button `button` over clip row `row`: the left button overwrites the
 // focused field and moves on with Tab, any other button appends; key commands are sent as
 // keys. A failed text sequence is sent once more from its start; a second failure gives
-// up. True when something was typed (or the clip's action performed).
+// up. True when something was typed (or the clip's action performed). Where nothing can be
+// typed, a text clip is copied to the clipboard instead (and true returned).
 bool ClipClick(Program& program, InsertionActions& actions, int row, Qt::MouseButton button);
 
 } // namespace kelpo

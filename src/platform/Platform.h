@@ -7,6 +7,7 @@ namespace kelpo {
 class KeySender;
 class WindowSystem;
 class Browser;
+class Clipboard;
 class Sound;
 class TrayIcon;
 
@@ -16,6 +17,7 @@ struct Platform {
     Browser* browser = nullptr;
     Sound* sound = nullptr;
     TrayIcon* tray = nullptr;
+    Clipboard* clipboard = nullptr;
 };
 
 } // namespace kelpo

@@ -2,6 +2,7 @@
 // Recording fakes of the platform services. Each records what it was asked in one
 // readable string, so tests compare sequences, e.g. "{HOME}+{END}{DEL}user{TAB}".
 #include "platform/Browser.h"
+#include "platform/Clipboard.h"
 #include "platform/KeySender.h"
 #include "platform/Platform.h"
 #include "platform/Sound.h"
@@ -113,14 +114,21 @@ public:
 };
 
 // All the fakes together, ready to hand to a Program.
+class FakeClipboard : public Clipboard {
+public:
+    void CopyPrivately(const QString& text) override { copies.append(text); }
+    QStringList copies;
+};
+
 struct FakePlatform {
     FakeKeySender keys;
     FakeWindowSystem windows;
     FakeBrowser browser;
     FakeSound sound;
     FakeTrayIcon tray;
+    FakeClipboard clipboard;
 
-    Platform Get() { return Platform{&keys, &windows, &browser, &sound, &tray}; }
+    Platform Get() { return Platform{&keys, &windows, &browser, &sound, &tray, &clipboard}; }
 };
 
 } // namespace kelpo

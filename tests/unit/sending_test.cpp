@@ -146,24 +146,33 @@ TEST_F(SendingTest, AClickTypesOnlyIntoTheTargetItStartedWith) {
     EXPECT_TRUE(windows.activations.isEmpty());
 }
 
-// A desktop that gives no way to type (no key sender): a click, a command button or Auto
-// Insert does nothing, whether or not a target was seen, and the user hears why once.
-TEST_F(SendingTest, WithNoWayToTypeNothingIsTriedAndTheUserIsToldOnce) {
-    Clips({"user", "pass"});
+// A desktop that gives no way to type (no key sender): a click on a text clip copies it to
+// the clipboard instead (its repeat-shaped end as text, whether or not a target was seen);
+// a key command, a command button or Auto Insert does nothing; the user hears why once.
+TEST_F(SendingTest, WithNoWayToTypeTextIsCopiedNothingIsTypedAndTheUserIsToldOnce) {
+    Clips({"user", "pa{ss} 03", "{Tab}", "{Minimize}"});
     int told = 0;
     t.program.onCannotType = [&] { ++told; };
     t.program.platform.keys = nullptr;
-    EXPECT_FALSE(Click(0));
+    EXPECT_TRUE(Click(0));
+    EXPECT_FALSE(Click(2));
+    EXPECT_FALSE(Click(3, Qt::RightButton));
     EXPECT_FALSE(SendToTarget(t.program, *this, "{TAB}"));
     EXPECT_EQ(Run(), AutoInsertResult::NotStarted);
     t.program.TargetWindow = 0;
-    EXPECT_FALSE(Click(1));
+    EXPECT_TRUE(Click(1, Qt::RightButton));
+    EXPECT_EQ(t.fakes.clipboard.copies, QStringList({"user", "pa{ss} 03"}));
     EXPECT_EQ(told, 1);
     EXPECT_TRUE(log.isEmpty() && windows.activations.isEmpty()) << log.toStdString();
     // An empty row is no attempt to type.
     t.program.cannotTypeReported = false;
-    EXPECT_FALSE(Click(2));
+    EXPECT_FALSE(Click(4));
     EXPECT_EQ(told, 1);
+    // Where keys can be typed, nothing goes to the clipboard.
+    t.program.platform.keys = &keys;
+    t.program.TargetWindow = Target;
+    EXPECT_TRUE(Click(0));
+    EXPECT_EQ(t.fakes.clipboard.copies.size(), 2);
 }
 
 TEST_F(SendingTest, AClickedTextIsRetriedOnceFromItsStartCommandsAndLostFocusAreNot) {
