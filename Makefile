@@ -9,11 +9,10 @@
 # A second run only rebuilds what changed.
 
 BUILD_PKGS := g++ make cmake pkg-config qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev \
-              libgtest-dev libgmock-dev
-RUN_PKGS   := xdg-utils x11-utils
+              libwayland-dev libxkbcommon-dev libgtest-dev libgmock-dev
+RUN_PKGS   := xdg-utils x11-utils qt6-wayland
 TEST_PKGS  := xvfb openbox xdotool trayer x11-xkb-utils x11-utils x11-xserver-utils imagemagick xauth \
-              python3 chromium firefox-esr \
-              sway libwayland-dev libxkbcommon-dev qt6-wayland
+              python3 chromium firefox-esr sway
 # The validators and Debian tools the install and package tests use.
 INSTALL_TEST_PKGS := desktop-file-utils appstream dpkg-dev file
 JOBS       ?= $(shell nproc)

@@ -35,17 +35,26 @@ def main():
             place(browser.window, 0, 540)
         open_entry_for(kelpo, browser)
         for case, control in (("200 characters", "Names_4"), ("log-in", "AutoBtn")):
+            if not wayland:  # xdotool's synchronous move waits for a motion: move once
+                x.click_in(kelpo.insertion_window(), kelpo.places["DoIt"][control])
+                browser.clear("user")
+                time.sleep(0.3)
             for _ in range(runs):
                 browser.clear("user")
                 before = browser.state()["submitted"]
                 start = time.monotonic_ns()
-                kelpo.click_insertion(control)
+                if wayland:
+                    kelpo.click_insertion(control)
+                else:
+                    x.xdo("click", 1)
                 if case == "log-in":
                     ms, s = reported(browser, start, lambda s: s["submitted"] > before, case)
                     ok = s["last"] == LOGIN
                 else:
+                    # The page loses the focus for a moment where the click activates
+                    # the clips window: the text is whole, or the Tab after it has come.
                     ms, s = reported(browser, start, lambda s: len(s["user"]) >= 200 or
-                                     s["focus"] != "user", case)
+                                     s["focus"] == "password", case)
                     ok = s["user"] == ASCII_200
                 results[case].append([ms, ok])
                 time.sleep(0.15)  # the clip's Tab, or the page's reset after the submit
