@@ -16,7 +16,7 @@ helpers=$(cd "$helpers" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
 if ! log=$(cmake --build "$build" --target kelpo 2>&1) ||
-   ! log=$(cmake --build "$helpers" --target makeentry layoutprobe sendkeys wlpointer wlseat 2>&1); then
+   ! log=$(cmake --build "$helpers" --target makeentry layoutprobe sendkeys wlseat 2>&1); then
   echo "$log" | tail -n 20 >&2
   echo "wayland.sh: cannot build kelpo in $build and the test helpers in $helpers" >&2
   exit 1

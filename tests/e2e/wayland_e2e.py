@@ -1,7 +1,7 @@
 # The Wayland side of the end-to-end runs, on the private sway that run-in-sway.sh provides:
 # window look-ups, places and focus from sway's own tree (a Wayland client does not know
-# where its window is), and real pointer clicks through wlpointer. Windows are known by
-# sway's container id. Waiting, checks and the data folder come from kelpo_e2e.
+# where its window is), and real pointer clicks through the seat's virtual pointer. Windows
+# are known by sway's container id. Waiting, checks and the data folder come from kelpo_e2e.
 import json
 import os
 import re
@@ -64,11 +64,14 @@ def client_origin(con_id):
             v["rect"]["y"] + v["window_rect"]["y"] - v["geometry"]["y"])
 
 
-def pointer(*args):
-    done = subprocess.run([os.path.join(HELPERS, "wlpointer")] + [str(a) for a in args],
-                          capture_output=True, text=True)
-    check(done.returncode == 0, "wlpointer %s failed: %s" % (" ".join(map(str, args)),
-                                                              done.stderr.strip()))
+# The seat's pointer (wlseat's virtual pointer, driven by the compositor's own cursor
+# commands): `move` to a place of the layout, `click` there with a button (1 left, 2 middle,
+# 3 right).
+def pointer(action, x, y, button=1):
+    swaymsg("seat", "-", "cursor", "set", x, y)
+    if action == "click":
+        for state in ("press", "release"):
+            swaymsg("seat", "-", "cursor", state, "button%d" % button)
 
 
 # A real click at `place`, given in the client coordinates of the window `con_id`.

@@ -10,11 +10,11 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_e2e import BrowserTarget  # noqa: E402
+from browser_e2e import WINDOWS_1252, BrowserTarget  # noqa: E402
 from kelpo_e2e import DataFolder, Failure, check, main_guard  # noqa: E402
 from wayland_e2e import place, view  # noqa: E402
-from wlkelpo_test import (CLIPS, WINDOWS_1252, WaylandKelpo, escaped,  # noqa: E402
-                          open_entry_for, sendkeys, through_the_program)
+from wlkelpo_test import (CLIPS, WaylandKelpo, escaped, open_entry_for,  # noqa: E402
+                          sendkeys, through_the_program)
 
 
 def typed_into(name):

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 # Kelpo typing on a Wayland compositor (the private headless sway of run-in-sway.sh), into
 # our log-in form as a native Wayland window:
-#  - the key sender alone: every Windows-1252 character, the notation's own characters and
-#    200 ASCII characters, each exact;
+#  - the key sender alone: every Windows-1252 character (the notation's own characters
+#    among them) and 200 ASCII characters, each exact;
 #  - the real program, clicked with the virtual pointer: the Auto Insert log-in with the
 #    hidden password, the 200-character clip, the command clips;
 #  - focus thieves: Auto Insert again and again while another window is activated at a random
@@ -20,13 +20,11 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from browser_e2e import ASCII_200, WINDOWS_1252  # noqa: E402
 from kelpo_e2e import DataFolder, Failure, Kelpo, check, main_guard, run, wait_for  # noqa: E402
 from wayland_e2e import (HELPERS, WaylandFormTarget, click_in, client_origin, focus,  # noqa: E402
                          focused_window, place, view, visible_window)
 
-WINDOWS_1252 = "".join(chr(c) for c in range(0x20, 0x7F)) + \
-    "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ" + "".join(chr(c) for c in range(0xA0, 0x100))
-ASCII_200 = ("".join(chr(c) for c in range(0x20, 0x7F)) * 3)[:200]
 # Long enough that a theft after the first key falls while the run still types.
 PASSWORD = "Pa55+%^~(){}word " + "correct horse battery staple " * 6  # a clip holds 200
 CLIPS = ["jane.doe", PASSWORD, "{Enter}", "{Stop Auto}", ASCII_200, "{Tab}{02}", "{Shift+Tab}"]
@@ -47,7 +45,7 @@ def sendkeys(keys):
 # The program on Wayland: its windows from the compositor's tree, clicked with the
 # virtual pointer.
 class WaylandKelpo(Kelpo):
-    find_window = staticmethod(lambda title: visible_window(title))
+    find_window = staticmethod(visible_window)
     click = staticmethod(click_in)
 
 
