@@ -34,9 +34,10 @@ public:
 
     // How long the compositor may take to answer a batch.
     static constexpr int AnswerWaitMs = 1000;
-    // The largest batch, in bytes of requests: it must go out in one write, and the
-    // connection's buffer is 4 KiB.
-    static constexpr int BatchBytes = 2048;
+    // The largest batch, in bytes of requests (about 25 characters): it must go out in one
+    // write (the connection's buffer is 4 KiB), and it is what a target that closes in the
+    // instant before a batch would leave to the window the compositor activates next.
+    static constexpr int BatchBytes = 1024;
 
 private:
     struct Impl;
