@@ -45,6 +45,26 @@ struct Use : Gui {
 class InsertionTest : public QObject {
     Q_OBJECT
 private slots:
+    // A desktop may activate the window after it was shown (Wayland compositors granting
+    // Qt's request): the browser gets the keyboard back then too, but a foreign window the
+    // user put in front meanwhile keeps it.
+    void anActivationAfterTheShowGoesBackToTheBrowserNotFromAnotherWindow() {
+        Use f;
+        FakeWindowSystem& windows = f.t.fakes.windows;
+        f.Show({"a"});
+        windows.activations.clear();
+        windows.foreground = 0; // the window itself, as a Wayland backend reports it
+        QTRY_COMPARE(windows.foreground, BrowserWin);
+        QCOMPARE(windows.activations, QList<WindowId>{BrowserWin});
+        f.doIt->hide();
+        f.Show({"a"});
+        windows.activations.clear();
+        windows.foreground = WindowId(300);
+        QTest::qWait(700); // past every second look
+        QVERIFY(windows.activations.isEmpty());
+        QCOMPARE(windows.foreground, WindowId(300));
+    }
+
     void rowsButtonsAndTheWayBackToTheMainWindow() {
         Use f;
         f.t.fakes.windows.foreground = WindowId(200); // the user clicked elsewhere meanwhile
