@@ -298,12 +298,6 @@ bool Connection::IsOwn(const Toplevel& toplevel) const {
     return !ownAppId_.isEmpty() && toplevel.appId == ownAppId_;
 }
 
-bool Connection::OwnWindowActivated() const {
-    return std::any_of(toplevels_.begin(), toplevels_.end(), [this](const auto& entry) {
-        return entry.second.activated && IsOwn(entry.second);
-    });
-}
-
 const Toplevel* Connection::Find(WindowId window) const {
     const auto found = toplevels_.find(window);
     return found == toplevels_.end() ? nullptr : &found->second;

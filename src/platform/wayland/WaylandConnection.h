@@ -60,8 +60,6 @@ public:
 
     // The activated window that is not one of ours; 0 when there is none.
     WindowId Activated() const;
-    // True when one of the program's own windows is the activated one.
-    bool OwnWindowActivated() const;
     const Toplevel* Find(WindowId window) const;
     bool IsOwn(const Toplevel& toplevel) const;
     // Asks the compositor to activate `window` (queued; sent with the next flush).
@@ -78,9 +76,6 @@ public:
 
     // Called after the event loop has read a change of the activated window.
     void SetActivatedChangedHandler(std::function<void()> handler);
-
-    // The id of the program's own windows.
-    const QString& OwnAppId() const { return ownAppId_; }
 
     struct Listeners; // the C callbacks, in the .cpp
 
